@@ -1,0 +1,49 @@
+# Picks the platform implementation folder and the flags every target of ours shares.
+if(WIN32)
+    set(PLATFORM_DIR win32)
+else()
+    set(PLATFORM_DIR posix)
+endif()
+
+# Our own code builds without warnings; third-party code (GoogleTest) keeps its own flags.
+add_library(project_options INTERFACE)
+target_compile_options(project_options INTERFACE $<$<COMPILE_LANGUAGE:C,CXX>:-Wall -Wextra -Werror>)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    # GCC 12 reports overlaps inside std::string's own copies when optimising (GCC bug 105329).
+    target_compile_options(project_options INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-Wno-restrict>)
+endif()
+target_include_directories(project_options INTERFACE
+    ${CMAKE_SOURCE_DIR}
+    ${CMAKE_SOURCE_DIR}/platform/${PLATFORM_DIR}
+    ${GENERATED_INCLUDE_DIR})
+
+# Plug-in code: no exceptions or RTTI, sections the linker can drop, small.
+add_library(plugin_options INTERFACE)
+target_link_libraries(plugin_options INTERFACE project_options)
+target_compile_options(plugin_options INTERFACE
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -ffunction-sections -fdata-sections>)
+if(WIN32)
+    target_compile_options(plugin_options INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-Os>)
+else()
+    # The plug-ins export their entry points only, whichever static library the code is in.
+    target_compile_options(plugin_options INTERFACE
+        $<$<COMPILE_LANGUAGE:CXX>:-fvisibility=hidden -fvisibility-inlines-hidden>)
+endif()
+
+if(WIN32)
+    # Every program and DLL carries its runtime, so it needs only Windows' own DLLs.
+    add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# A plug-in DLL or shared object: small, stripped, exporting only what its .def or
+# visibility names.
+function(add_plugin_library name)
+    add_library(${name} SHARED ${ARGN})
+    target_link_libraries(${name} PRIVATE plugin_options)
+    if(WIN32)
+        set_target_properties(${name} PROPERTIES PREFIX "")
+        target_link_options(${name} PRIVATE -s -Wl,--gc-sections -Wl,--enable-stdcall-fixup)
+    else()
+        target_link_options(${name} PRIVATE -Wl,--gc-sections -Wl,--no-undefined)
+    endif()
+endfunction()

@@ -1,0 +1,37 @@
+# GoogleTest for both targets: Debian's library natively, its sources built with the
+# toolchain when cross-compiling. Native tests are listed one by one; a Windows test
+# program is one test, since every Wine start costs a second.
+if(CMAKE_CROSSCOMPILING)
+    set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+    if(NOT EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
+        message(FATAL_ERROR "GoogleTest sources not found in ${GTEST_SOURCE_DIR}: "
+                            "apt-get install googletest")
+    endif()
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    if(NOT TARGET GTest::gtest_main)
+        add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+else()
+    find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
+# add_project_test(NAME SOURCES files... [LIBS libs...] [RESOURCE_LOCK name])
+# RESOURCE_LOCK serialises tests that use one system-wide object, such as the real block.
+function(add_project_test name)
+    cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE project_options GTest::gtest_main ${ARG_LIBS})
+    set(properties TIMEOUT 300)
+    if(ARG_RESOURCE_LOCK)
+        list(APPEND properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+    endif()
+    if(CMAKE_CROSSCOMPILING)
+        add_test(NAME ${name} COMMAND ${name})
+        set_tests_properties(${name} PROPERTIES ${properties})
+    else()
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    endif()
+endfunction()

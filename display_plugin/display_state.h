@@ -1,0 +1,18 @@
+// The display plug-in's module state: which block its answers read.
+#pragma once
+
+#include "status_block/status_block.h"
+
+namespace vistune {
+
+// Creates or opens the named block and resets the blink counter. Until a block is mapped,
+// Block() is an all-zero stand-in, so every field answers as for an empty block.
+void ConnectDisplay(const char* blockName);
+
+// The block the answers read, afresh at every call.
+const StatusBlock& Block();
+
+// Counts the "Record" answers given during a recording, so the mark blinks.
+int& BlinkCounter();
+
+}  // namespace vistune

@@ -1,0 +1,25 @@
+// Small text helpers shared by the display fields. Every output is NUL-terminated within
+// its size; sources are read no further than the width given.
+#pragma once
+
+#include <cstddef>
+
+namespace vistune {
+
+// Size of the static answer buffers the display host reads.
+inline constexpr std::size_t kAnswerSize = 1024;
+
+// True when the names are equal, folding only the letters A to Z. A null name matches nothing.
+bool SameFieldName(const char* name, const char* fieldName);
+
+// Copies a block text field of `width` bytes; its last byte always counts as the terminator,
+// since the TV host may leave a field unterminated.
+void CopyField(char* out, std::size_t outSize, const char* field, std::size_t width);
+
+// As CopyField, with the Polish letters of Windows-1250 replaced by plain Latin ones.
+void TransliterateField(char* out, std::size_t outSize, const char* field, std::size_t width);
+
+// Writes `value` in decimal.
+void FormatDecimal(char* out, std::size_t outSize, long value);
+
+}  // namespace vistune

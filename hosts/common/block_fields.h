@@ -1,0 +1,35 @@
+// Every field of the StatusBlock by name, for tools that show or edit the block by hand.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "status_block/status_block.h"
+
+enum class FieldKind { kUnsigned32, kSigned32, kSigned8, kUnsigned8, kText };
+
+struct BlockField {
+    const char* name;  // "isRunning", "signal.level", "player.serviceLabel" ...
+    std::size_t offset;
+    FieldKind kind;
+    std::size_t width;
+};
+
+// All fields in block order.
+std::span<const BlockField> BlockFields();
+
+// The field named `name`, compared without regard to case; the part after "signal." or
+// "player." alone will do where it names one field. Null when none or ambiguous.
+const BlockField* FindBlockField(std::string_view name);
+
+// The field's value as a person reads it: decimal, or the text decoded to UTF-8 (cut at the
+// field's last byte, with " (unterminated)" after it when no terminator was found).
+std::string ReadBlockField(const StatusBlock& block, const BlockField& field);
+
+// Writes a decimal number, or UTF-8 text stored as Windows-1250. False, with `error` saying
+// why, when the value is not a number, does not fit the field, or has no Windows-1250 form;
+// the field is then unchanged.
+bool WriteBlockField(StatusBlock& block, const BlockField& field, std::string_view value,
+                     std::string* error);

@@ -1,0 +1,20 @@
+// Loading a plug-in library and finding its exports, as a host does.
+#pragma once
+
+namespace platform {
+
+// Loads the library at `path`; null when it cannot be loaded. Free it with FreeDynamicLibrary.
+void* LoadDynamicLibrary(const char* path);
+
+// The address of the plug-in export `name` taking `argumentBytes` bytes of arguments, under the
+// name a host looks for (decorated "_name@bytes" on Windows, plain elsewhere); null if absent.
+void* FindPluginExport(void* library, const char* name, int argumentBytes);
+
+// Unloads a library from LoadDynamicLibrary; null is ignored.
+void FreeDynamicLibrary(void* library);
+
+// The file name a plug-in library has on this platform: "vistune" -> "vistune.dll" or
+// "libvistune.so". Writes at most `size` bytes, terminated.
+void PluginFileName(const char* baseName, char* out, int size);
+
+}  // namespace platform

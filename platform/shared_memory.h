@@ -1,0 +1,31 @@
+// Named shared memory that two processes find by name and that disappears once no process
+// holds it.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// An open shared-memory object: the kernel handle on Windows, a descriptor elsewhere, and
+// the name the platform knows it by where releasing it needs the name again.
+struct SharedMemoryHandle {
+    std::intptr_t value = 0;
+    bool open = false;
+    char objectName[256] = {};
+};
+
+// Creates the object with `size` zero bytes, or opens it when another process made it first;
+// every user may read and write it. `created` (may be null) tells which. A handle with
+// open == false means failure.
+SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* created);
+
+// Maps `size` bytes of the object read/write; null on failure. The view outlives the handle.
+void* MapSharedMemory(const SharedMemoryHandle& handle, std::uint32_t size);
+
+// Unmaps a view returned by MapSharedMemory; null is ignored.
+void UnmapSharedMemory(void* view, std::uint32_t size);
+
+// Releases the handle and marks it closed; a closed handle is ignored.
+void CloseSharedMemory(SharedMemoryHandle& handle);
+
+}  // namespace platform

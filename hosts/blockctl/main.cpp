@@ -12,6 +12,7 @@
 
 #include "hosts/blockctl/sample_state.h"
 #include "hosts/common/block_fields.h"
+#include "hosts/common/cp1250.h"
 #include "hosts/common/display_plugin_host.h"
 #include "status_block/shared_block_mapping.h"
 
@@ -108,10 +109,12 @@ bool BlockTool::Set(const char* name, const char* value) {
     return true;
 }
 
+// Answers are Windows-1250, as the LCD gets them; they are shown decoded.
 bool BlockTool::Ask(const char* name, const char* slot) {
     const DisplayPluginHost* plugin = Plugin();
     if (!plugin) return false;
-    std::printf("%s\n", slot ? plugin->Glyph(name, slot) : plugin->Text(name, ""));
+    const char* answer = slot ? plugin->Glyph(name, slot) : plugin->Text(name, "");
+    std::printf("%s\n", Cp1250ToUtf8(answer).c_str());
     return true;
 }
 
@@ -119,9 +122,9 @@ bool BlockTool::Show() {
     const DisplayPluginHost* plugin = Plugin();
     if (!plugin) return false;
     for (const char* name : kTextFieldNames)
-        std::printf("function1 %-14s %s\n", name, plugin->Text(name, ""));
+        std::printf("function1 %-14s %s\n", name, Cp1250ToUtf8(plugin->Text(name, "")).c_str());
     for (const char* name : kGlyphFieldNames)
-        std::printf("function2 %-14s %s\n", name, plugin->Glyph(name, "1"));
+        std::printf("function2 %-14s %s\n", name, Cp1250ToUtf8(plugin->Glyph(name, "1")).c_str());
     return true;
 }
 

@@ -1,0 +1,41 @@
+#!/bin/bash
+# Runs every test: the native build, the native build under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install_deps.sh
+
+jobs=$(nproc)
+
+build() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j "$jobs"
+}
+
+# Some kernels (this project's CI machines among them) cannot execute 32-bit programs, and
+# 32-bit Wine with them. There the Windows code is tested as a 64-bit build under 64-bit
+# Wine, and the 32-bit DLLs, still built, are checked for their shape only.
+can_run_32bit_wine() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+echo "== native"
+build native
+ctest --preset native -j "$jobs"
+
+echo "== asan (AddressSanitizer + UndefinedBehaviorSanitizer)"
+build asan
+ctest --preset asan -j "$jobs"
+
+echo "== win32 (the product: 32-bit DLLs)"
+build win32
+if can_run_32bit_wine; then
+    ctest --preset win32 -j "$jobs"
+else
+    echo "This kernel cannot run 32-bit programs: checking the 32-bit DLLs' shape, then"
+    echo "running the Windows tests as a 64-bit build under 64-bit Wine."
+    ctest --preset win32-shape
+    echo "== win64 (the same sources, tested under 64-bit Wine)"
+    build win64
+    ctest --preset win64 -j "$jobs"
+fi

@@ -1,0 +1,84 @@
+// An INI file's bytes with the sections and keys a Windows profile call sees in them, and
+// the edits a profile write makes. Edits change only the lines they must, so comments,
+// spacing and line ends elsewhere stay as the user left them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace ini {
+
+// The bytes Windows trims from lines, names and values: 0x09-0x0D, ^Z and space.
+bool IsBlank(unsigned char c);
+
+// Removes blanks from both ends.
+std::string_view Trim(std::string_view text);
+
+// Section and key names match ignoring the case of A to Z only, a double-byte character
+// of the active code page counting as one.
+bool SameName(std::string_view a, std::string_view b);
+
+struct Line {
+    std::size_t begin;     // first byte of the content
+    std::size_t end;       // first byte after the content: its line break, or the file's end
+    std::size_t breakEnd;  // first byte after the line break ("\r\n", "\r" or "\n"), if any
+};
+
+struct Entry {
+    std::size_t line;
+    std::string key;            // trimmed, cut at a NUL
+    std::string value;          // trimmed, cut at a NUL; empty without "="
+    bool hasEquals;
+    bool isComment;             // first non-blank byte is ";"
+    std::size_t valueStart;     // where the value's bytes begin in the line, if hasEquals
+};
+
+struct Section {
+    std::string name;
+    std::size_t headerLine;
+    std::size_t lastLine;  // the last non-blank line of the section, the header if none
+    std::vector<Entry> entries;
+};
+
+class Document {
+public:
+    explicit Document(std::string bytes = {});
+
+    const std::string& Bytes() const { return bytes_; }
+    const std::vector<Section>& Sections() const { return sections_; }
+
+    // The first section called `name`, or null; lines before the first header belong to none.
+    const Section* FindSection(std::string_view name) const;
+    // The first entry called `key` in `section`, or null.
+    static const Entry* FindEntry(const Section& section, std::string_view key);
+
+    // Each edit returns true when it changed the bytes. Names are matched trimmed.
+    // Sets the first matching key, adding the key or the section at its end when missing.
+    bool SetValue(std::string_view section, std::string_view key, std::string_view value);
+    // Removes the first matching key of any section with the name.
+    bool DeleteKey(std::string_view section, std::string_view key);
+    // Removes the first matching section: its header and every line up to the next one.
+    bool DeleteSection(std::string_view section);
+    // Empties every section with the name and puts the entries into the first; appends the
+    // section when missing and `entries` is not empty.
+    bool ReplaceSection(std::string_view section,
+                        const std::vector<std::pair<std::string, std::string>>& entries);
+
+private:
+    void Parse();
+    void SplitLines();
+    // Inserts `text` (whole lines, each ending in "\r\n") after line `line`.
+    void InsertAfterLine(std::size_t line, const std::string& text);
+    void Append(const std::string& text);
+    void Replace(std::size_t begin, std::size_t end, const std::string& text);
+
+    std::string bytes_;
+    std::size_t bodyStart_ = 0;  // after a UTF-8 byte-order mark
+    std::vector<Line> lines_;
+    std::vector<Section> sections_;
+};
+
+}  // namespace ini

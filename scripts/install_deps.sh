@@ -3,7 +3,7 @@
 # missing; otherwise it prints the command that would.
 set -euo pipefail
 
-packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev
+packages=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
 
 missing=()

@@ -27,6 +27,10 @@ echo "== asan (AddressSanitizer + UndefinedBehaviorSanitizer)"
 build asan
 ctest --preset asan -j "$jobs"
 
+echo "== fuzz (libFuzzer, ${FUZZ_SECONDS:-30} s per target)"
+build fuzz
+scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+
 echo "== win32 (the product: 32-bit DLLs)"
 build win32
 if can_run_32bit_wine; then

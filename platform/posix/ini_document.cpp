@@ -44,7 +44,21 @@ std::string_view Trim(std::string_view text) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return platform::MbsCompareNoCase(std::string(a).c_str(), std::string(b).c_str()) == 0;
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto x = static_cast<unsigned char>(a[i]);
+        auto y = static_cast<unsigned char>(b[i]);
+        if (platform::IsLeadByte(x) && i + 1 < a.size()) {
+            // A double-byte character matches only itself; its trail byte is no letter.
+            if (x != y || a[i + 1] != b[i + 1]) return false;
+            ++i;
+            continue;
+        }
+        if (x >= 'a' && x <= 'z') x -= 32;
+        if (y >= 'a' && y <= 'z') y -= 32;
+        if (x != y) return false;
+    }
+    return true;
 }
 
 Document::Document(std::string bytes) : bytes_(std::move(bytes)) {
@@ -156,7 +170,8 @@ bool Document::SetValue(std::string_view sectionName, std::string_view key,
     if (entry->hasEquals) {
         prefix = bytes_.substr(line.begin, entry->valueStart - line.begin);
     } else {
-        std::string_view name = Trim(content);
+        // The name ends at a NUL; whatever follows it was never part of the key.
+        std::string_view name = Trim(content.substr(0, content.find('\0')));
         prefix = std::string(content.substr(0, name.data() + name.size() - content.data())) + "=";
     }
     Replace(line.begin, line.breakEnd, prefix + std::string(value) + kNewLine);

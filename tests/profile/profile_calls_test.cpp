@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -258,6 +259,12 @@ TEST_F(ProfileCalls, ANulEndsTheNameOrValueItIsIn) {
     EXPECT_EQ(Value("s", "next"), "2");
 }
 
+TEST_F(ProfileCalls, ANameCutByANulGetsItsValueBeforeTheNul) {
+    Put(std::string("[s]\r\nk\0junk\r\n", 13));
+    ASSERT_NE(Write("s", "k", "v"), 0);
+    EXPECT_EQ(Value("s", "k"), "v");
+}
+
 TEST_F(ProfileCalls, ANewFileSectionOrKeyIsWrittenAtTheEnd) {
     ASSERT_NE(Write("App1", "key1", "string1"), 0);
     Write("App1", "key2", "string2");
@@ -330,6 +337,22 @@ TEST_F(ProfileCalls, RemovingFromAMissingFileSucceedsWithoutCreatingIt) {
     EXPECT_EQ(platform::StoreProfileString(nullptr, "k", "v", path_.c_str()), 0);
     EXPECT_EQ(platform::StoreProfileString(nullptr, nullptr, nullptr, path_.c_str()), 0);
     EXPECT_EQ(Get(), "<missing>");
+}
+
+TEST_F(ProfileCalls, AReadOnlyFileIsLeftAsItWas) {
+    // Windows refuses the write even to an administrator; Wine running as root (as CI does)
+    // writes through the missing permission, so only our engine is held to it here.
+    if (UsingWineProfileCalls()) GTEST_SKIP() << "Wine as root ignores the read-only mode";
+    const std::string original = "[s]\r\nk=1\r\n";
+    Put(original);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_read |
+                                            std::filesystem::perms::group_read |
+                                            std::filesystem::perms::others_read);
+    EXPECT_EQ(Write("s", "k", "2"), 0);
+    EXPECT_EQ(Write("s", nullptr, nullptr), 0);
+    EXPECT_EQ(platform::StoreProfileSection("s", "a=1\0", path_.c_str()), 0);
+    EXPECT_EQ(Get(), original);
+    EXPECT_EQ(Value("s", "k"), "1");
 }
 
 TEST_F(ProfileCalls, WritingASectionReplacesEveryCopyOfIt) {

@@ -21,7 +21,11 @@ target_include_directories(project_options INTERFACE
 add_library(plugin_options INTERFACE)
 target_link_libraries(plugin_options INTERFACE project_options)
 target_compile_options(plugin_options INTERFACE
-    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -ffunction-sections -fdata-sections>)
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -ffunction-sections -fdata-sections>
+    # Function-local statics are first reached from the load notification or the entry-point
+    # thread, before any worker exists; guarding them would pull in the C++ runtime's
+    # thread and exception support, doubling the DLL.
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 if(WIN32)
     target_compile_options(plugin_options INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-Os>)
 else()

@@ -12,7 +12,7 @@ constexpr std::uint32_t kReadStep = 512;
 HeapText CopyOf(const char* text) {
     if (text == nullptr) text = "";
     std::size_t length = std::strlen(text);
-    HeapText copy(new char[length + 1]);
+    HeapText copy = NewText(length + 1);
     std::memcpy(copy.get(), text, length + 1);
     return copy;
 }
@@ -50,13 +50,13 @@ HeapText ProfileFile::ReadValue(const char* section, const char* key,
     if (section == nullptr || key == nullptr || FileName() == nullptr) return CopyOf(defaultText);
     const char* fallback = defaultText ? defaultText : "";
     std::uint32_t size = kReadStep;
-    HeapText buffer(new char[size + 1]);
+    HeapText buffer = NewText(size + 1);
     std::uint32_t count =
         platform::ReadProfileString(section, key, fallback, buffer.get(), size, FileName());
     // A value of size - 1 bytes cannot be told from a cut one, so ask again with more room.
     while (count + 1 >= size) {
         size += kReadStep;
-        buffer.reset(new char[size + 1]);
+        buffer = NewText(size + 1);
         count = platform::ReadProfileString(section, key, fallback, buffer.get(), size, FileName());
     }
     return buffer;

@@ -21,7 +21,7 @@ std::uint32_t ProfileFile::ListSizeNeeded(const char* section) const {
     // A cut list answers size - 2, so grow until the answer leaves room to spare.
     do {
         if (buffer) size += kReadStep;
-        buffer.reset(new char[size + 1]);
+        buffer = NewText(size + 1);
         count = section ? platform::ReadProfileSection(section, buffer.get(), size, FileName())
                         : platform::ReadProfileSectionNames(buffer.get(), size, FileName());
     } while (count + 2 >= size);
@@ -56,7 +56,7 @@ std::uint32_t ProfileFile::ReadKeyNames(const char* section, char* buffer,
     KeyListCursor cursor{buffer, buffer ? size : 0, 0};
     std::uint32_t needed = ReadSection(section, nullptr, 0);
     if (needed == 0) return 0;
-    HeapText list(new char[needed + 1]);
+    HeapText list = NewText(needed + 1);
     ReadSection(section, list.get(), needed);
     WalkList(list.get(), CollectKeyName, &cursor);
     if (buffer && size > 0) buffer[cursor.total] = '\0';
@@ -77,7 +77,7 @@ std::int32_t ProfileFile::HasSection(const char* section) const {
     if (section == nullptr) return 0;
     std::uint32_t needed = ReadSectionNames(nullptr, 0);
     if (needed == 0) return 0;
-    HeapText names(new char[needed + 1]);
+    HeapText names = NewText(needed + 1);
     ReadSectionNames(names.get(), needed);
     return WalkList(names.get(), MatchName, const_cast<char*>(section)) == 0 ? 1 : 0;
 }
@@ -94,7 +94,7 @@ std::int32_t ProfileFile::CopySection(const char* source, const char* target,
     if (!HasSection(source) || (failIfExists && HasSection(target))) return 0;
     DeleteSection(target);
     std::uint32_t needed = ReadSection(source, nullptr, 0);
-    HeapText lines(new char[needed + 2]);
+    HeapText lines = NewText(needed + 2);
     ReadSection(source, lines.get(), needed);
     return platform::StoreProfileSection(target, lines.get(), FileName());
 }

@@ -36,6 +36,8 @@ std::size_t ListEntryLength(const char* entry) { return std::strlen(entry); }
 
 }  // namespace
 
+HeapText NewText(std::size_t size) { return HeapText(static_cast<char*>(std::malloc(size))); }
+
 std::int32_t NormalizeBase(std::int32_t base) {
     return (base == 2 || base == 8 || base == 16) ? base : 10;
 }
@@ -105,7 +107,7 @@ std::int32_t TrimText(char* text) {
 
 HeapText CopySpan(const char* start, const char* end) {
     std::size_t length = static_cast<std::size_t>(end - start);
-    HeapText copy(new char[length + 1]);
+    HeapText copy = NewText(length + 1);
     platform::MbsBoundedCopy(copy.get(), start, length);
     copy[length] = '\0';
     return copy;

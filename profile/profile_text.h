@@ -2,11 +2,20 @@
 // lists (entries each followed by a zero byte, the list ended by one more zero byte).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
-// A text handed to its caller, who owns it.
-using HeapText = std::unique_ptr<char[]>;
+// A text handed to its caller, who owns it. Plain malloc keeps the plug-in free of the C++
+// runtime's allocation machinery.
+struct FreeText {
+    void operator()(char* text) const { std::free(text); }
+};
+using HeapText = std::unique_ptr<char[], FreeText>;
+
+// Room for a text of `size` bytes, uninitialised.
+HeapText NewText(std::size_t size);
 
 // 2, 8 or 16 unchanged; every other base, 0 and 10 included, becomes 10.
 std::int32_t NormalizeBase(std::int32_t base);

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "profile/profile_file.h"
 
@@ -20,15 +19,15 @@ int HexDigit(char c) {
     return -1;
 }
 
-std::string HexText(const void* data, std::uint32_t length) {
+HeapText HexText(const void* data, std::uint32_t length) {
     static const char kDigits[] = "0123456789ABCDEF";
     const auto* bytes = static_cast<const unsigned char*>(data);
-    std::string text;
-    text.reserve(2 * static_cast<std::size_t>(length));
+    HeapText text = NewText(2 * static_cast<std::size_t>(length) + 1);
     for (std::uint32_t i = 0; i < length; ++i) {
-        text += kDigits[bytes[i] >> 4];
-        text += kDigits[bytes[i] & 15];
+        text[2 * i] = kDigits[bytes[i] >> 4];
+        text[2 * i + 1] = kDigits[bytes[i] & 15];
     }
+    text[2 * static_cast<std::size_t>(length)] = '\0';
     return text;
 }
 
@@ -47,8 +46,12 @@ std::int32_t ProfileFile::AppendString(const char* section, const char* key,
                                        const char* value) const {
     if (value == nullptr) return 0;
     HeapText current = ReadValue(section, key, nullptr);
-    std::string combined = std::string(current.get()) + value;
-    return WriteString(section, key, combined.c_str());
+    std::size_t currentLength = std::strlen(current.get());
+    std::size_t valueLength = std::strlen(value);
+    HeapText combined = NewText(currentLength + valueLength + 1);
+    std::memcpy(combined.get(), current.get(), currentLength);
+    std::memcpy(combined.get() + currentLength, value, valueLength + 1);
+    return WriteString(section, key, combined.get());
 }
 
 std::uint32_t ProfileFile::ReadList(const char* section, const char* key, char* buffer,
@@ -60,7 +63,7 @@ std::uint32_t ProfileFile::ReadList(const char* section, const char* key, char* 
     std::uint32_t length = static_cast<std::uint32_t>(std::strlen(value.get()));
     if (length == 0) return 0;
     if (buffer) return SplitText(value.get(), buffer, size, delimiter, trim);
-    HeapText scratch(new char[length + 3]);
+    HeapText scratch = NewText(length + 3);
     return SplitText(value.get(), scratch.get(), length + 2, delimiter, trim);
 }
 
@@ -137,13 +140,13 @@ std::uint32_t ProfileFile::ReadBlock(const char* section, const char* key, void*
 std::int32_t ProfileFile::WriteBlock(const char* section, const char* key, const void* data,
                                      std::uint32_t length) const {
     if (data == nullptr) return 0;
-    return WriteString(section, key, HexText(data, length).c_str());
+    return WriteString(section, key, HexText(data, length).get());
 }
 
 std::int32_t ProfileFile::AppendBlock(const char* section, const char* key, const void* data,
                                       std::uint32_t length) const {
     if (data == nullptr) return 0;
-    return AppendString(section, key, HexText(data, length).c_str());
+    return AppendString(section, key, HexText(data, length).get());
 }
 
 Block8 ProfileFile::ReadBlock8(const char* section, const char* key, Block8 defaultValue) const {

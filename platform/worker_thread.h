@@ -1,0 +1,20 @@
+// A plug-in's background thread, which must never outlive the code it runs.
+#pragma once
+
+#include "platform/event.h"
+
+namespace platform {
+
+// Starts `body(argument)` on a new thread; false if it could not be started. The thread keeps
+// the library holding `body` loaded for as long as it runs: on Windows it holds a module
+// reference and ends through FreeLibraryAndExitThread; elsewhere the library stays loaded
+// for the rest of the process once a worker has run.
+bool StartWorkerThread(void (*body)(void*), void* argument);
+
+// Called as the library is unloaded, after the worker was told to stop: waits at most
+// `timeoutMs` for `stopped` where that is allowed. Windows forbids waiting inside the
+// unload notification, and its worker holds its own module reference, so there it returns
+// at once.
+void AwaitWorkerBeforeUnload(Event* stopped, int timeoutMs);
+
+}  // namespace platform

@@ -1,0 +1,48 @@
+#include "tuner_plugin/plugin_state.h"
+
+#include "platform/executable_path.h"
+#include "status_block/shared_block_mapping.h"
+#include "tuner_plugin/settings.h"
+
+namespace glyphbox {
+namespace {
+
+constexpr std::size_t kPathCapacity = 1024;
+
+Settings settings;
+std::atomic<platform::HostWindow> hostWindow{nullptr};
+void* moduleInstance = nullptr;
+char settingsPath[kPathCapacity];
+
+SharedBlockMapping& Mapping() {
+    static SharedBlockMapping mapping(kStatusBlockName);
+    return mapping;
+}
+
+}  // namespace
+
+Settings& CurrentSettings() { return settings; }
+
+StatusBlock* Block() { return Mapping().View(); }
+
+void SetIsRunning(std::int8_t value) {
+    if (StatusBlock* block = Block()) block->isRunning = value;
+}
+
+void SetHostWindow(platform::HostWindow window) { hostWindow.store(window); }
+
+platform::HostWindow HostWindow() { return hostWindow.load(); }
+
+void AttachProcess(void* module) {
+    moduleInstance = module;
+    char executable[kPathCapacity];
+    platform::GetExecutablePath(executable, sizeof executable);
+    SettingsPathBeside(executable, platform::kPathSeparator, settingsPath, sizeof settingsPath);
+    SetIsRunning(0);
+}
+
+void* ModuleInstance() { return moduleInstance; }
+
+const char* SettingsPath() { return settingsPath; }
+
+}  // namespace glyphbox

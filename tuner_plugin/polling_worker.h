@@ -1,0 +1,37 @@
+// The worker thread that has the TV host fill the block every refresh interval.
+//
+// Threads: the host's entry-point thread starts and stops workers; each worker runs on a
+// thread of its own. They share the settings and host window (atomics in plugin_state) and
+// a WorkerControl per worker: `running` tells the worker to go on, `wake` cuts its wait
+// short, `stopped` tells the stop that it has ended. The control is freed by whichever of
+// the two lets go of it last, so a worker that outlives a stop's wait never signals a
+// closed event.
+#pragma once
+
+#include <cstdint>
+
+namespace glyphbox {
+
+inline constexpr std::uint32_t kSignalQuery = 0x01022001;
+inline constexpr std::uint32_t kPlayerQuery = 0x01023011;
+
+// Starts a worker unless one was started since the last ForgetWorker: 1 if one was, 0 after
+// starting (or failing to start) one.
+int StartWorker();
+
+// Writes 0 into isRunning, tells the worker to stop and waits for it, answering the
+// host's queries meanwhile, at most twice the refresh interval. Returns 0; does nothing
+// more when no worker was started.
+int StopWorker();
+
+// True while a started worker has not been stopped.
+bool WorkerStarted();
+
+// How long a cycle waits for a refresh interval as configured: intervals below 10 ms
+// (a hand-edited 0 or negative value too) wait 10 ms, so a worker never spins.
+int CycleWaitMs(std::int32_t refreshInterval);
+
+// How long a stop waits for the worker: twice the cycle, at most 20 s.
+int StopWaitMs(std::int32_t refreshInterval);
+
+}  // namespace glyphbox

@@ -1,0 +1,40 @@
+#include "tuner_plugin/settings.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "profile/profile_file.h"
+#include "tuner_plugin/plugin_state.h"
+
+namespace glyphbox {
+namespace {
+
+constexpr char kSection[] = "Options";
+
+}  // namespace
+
+void SettingsPathBeside(const char* executablePath, char separator, char* out, std::size_t size) {
+    const char* lastSeparator = std::strrchr(executablePath, separator);
+    int folderLength = lastSeparator ? static_cast<int>(lastSeparator - executablePath + 1) : 0;
+    std::snprintf(out, size, "%.*sPlugins%cglyphbox.ini", folderLength, executablePath, separator);
+}
+
+int LoadSettings(const char* path) {
+    ProfileFile file(path);
+    Settings& settings = CurrentSettings();
+    settings.enabled = static_cast<std::int8_t>(file.ReadInt(kSection, "Enabled", kDefaultEnabled, 10));
+    settings.refreshInterval = file.ReadInt(kSection, "Refresh", kDefaultRefreshMs, 10);
+    settings.signalEnabled = static_cast<std::int8_t>(file.ReadInt(kSection, "Signal", kDefaultSignal, 10));
+    return 0;
+}
+
+int SaveSettings(const char* path) {
+    ProfileFile file(path);
+    const Settings& settings = CurrentSettings();
+    file.WriteInt(kSection, "Enabled", settings.enabled, 10);
+    file.WriteInt(kSection, "Refresh", settings.refreshInterval, 10);
+    file.WriteInt(kSection, "Signal", settings.signalEnabled, 10);
+    return 0;
+}
+
+}  // namespace glyphbox

@@ -1,0 +1,24 @@
+// The plug-in's three settings in "Plugins/glyphbox.ini" beside the TV host, section
+// "Options": read at On_Start, written at On_Exit.
+#pragma once
+
+#include <cstddef>
+
+namespace glyphbox {
+
+inline constexpr int kDefaultEnabled = 1;
+inline constexpr int kDefaultRefreshMs = 2000;
+inline constexpr int kDefaultSignal = 1;
+
+// Writes the settings file's path for a host at `executablePath`: its folder, then
+// "Plugins", `separator`, "glyphbox.ini". A path without a folder gives the relative path.
+void SettingsPathBeside(const char* executablePath, char separator, char* out, std::size_t size);
+
+// Reads the settings into the module state (flags keep the low byte of the number read);
+// missing values give the defaults. Returns 0.
+int LoadSettings(const char* path);
+
+// Writes the module state's settings. Returns 0; a failed write is not reported.
+int SaveSettings(const char* path);
+
+}  // namespace glyphbox

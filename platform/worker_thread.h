@@ -1,8 +1,6 @@
 // A plug-in's background thread, which must never outlive the code it runs.
 #pragma once
 
-#include "platform/event.h"
-
 namespace platform {
 
 // Starts `body(argument)` on a new thread; false if it could not be started. The thread keeps
@@ -11,10 +9,10 @@ namespace platform {
 // for the rest of the process once a worker has run.
 bool StartWorkerThread(void (*body)(void*), void* argument);
 
-// Called as the library is unloaded, after the worker was told to stop: waits at most
-// `timeoutMs` for `stopped` where that is allowed. Windows forbids waiting inside the
-// unload notification, and its worker holds its own module reference, so there it returns
-// at once.
-void AwaitWorkerBeforeUnload(Event* stopped, int timeoutMs);
+// Called as the library is unloaded, after the workers were told to stop: waits at most
+// `timeoutMs` for `finished()` to answer true where that is allowed. Windows forbids
+// waiting inside the unload notification, and its workers hold their own module reference,
+// so there it returns at once.
+void AwaitWorkersBeforeUnload(bool (*finished)(), int timeoutMs);
 
 }  // namespace platform

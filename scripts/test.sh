@@ -27,6 +27,10 @@ echo "== asan (AddressSanitizer + UndefinedBehaviorSanitizer)"
 build asan
 ctest --preset asan -j "$jobs"
 
+echo "== tsan (ThreadSanitizer: worker, block and concurrent-writer tests)"
+build tsan
+ctest --preset tsan -j "$jobs"
+
 echo "== fuzz (libFuzzer, ${FUZZ_SECONDS:-30} s per target)"
 build fuzz
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"

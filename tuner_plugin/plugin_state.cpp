@@ -25,8 +25,9 @@ Settings& CurrentSettings() { return settings; }
 
 StatusBlock* Block() { return Mapping().View(); }
 
+// Written by the entry points and the worker alike, so every store is a single atomic one.
 void SetIsRunning(std::int8_t value) {
-    if (StatusBlock* block = Block()) block->isRunning = value;
+    if (StatusBlock* block = Block()) std::atomic_ref<std::int8_t>(block->isRunning).store(value);
 }
 
 void SetHostWindow(platform::HostWindow window) { hostWindow.store(window); }

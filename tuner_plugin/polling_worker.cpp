@@ -24,6 +24,11 @@ struct WorkerControl {
 
 // Only the entry-point thread touches this.
 WorkerControl* current = nullptr;
+// Workers that have not yet made their last access to the block, including any that
+// outlived a stop's wait.
+std::atomic<int> liveWorkers{0};
+
+bool NoWorkerLeft() { return liveWorkers.load() == 0; }
 
 void LetGo(WorkerControl* control) {
     if (control->holders.fetch_sub(1) != 1) return;
@@ -41,50 +46,52 @@ void StampSizes() {
     }
 }
 
-void PollOnce() {
+void PollOnce(const WorkerControl& control) {
     const Settings& settings = CurrentSettings();
     StatusBlock* block = Block();
     if (block == nullptr) return;
     if (settings.enabled.load() == 0) {
-        block->isRunning = 0;
+        SetIsRunning(0);
         return;
     }
-    block->isRunning = 1;
+    SetIsRunning(1);
     platform::HostWindow window = HostWindow();
     if (settings.signalEnabled.load() != 0) platform::SendHostQuery(window, kSignalQuery, &block->signal);
-    platform::SendHostQuery(window, kPlayerQuery, &block->player);
+    // A stop that came during a slow answer should not have to wait for one more.
+    if (control.running.load()) platform::SendHostQuery(window, kPlayerQuery, &block->player);
 }
 
 void RunWorker(void* argument) {
     auto* control = static_cast<WorkerControl*>(argument);
     StampSizes();
     while (control->running.load()) {
-        PollOnce();
+        PollOnce(*control);
         platform::WaitForEvent(control->wake, CycleWaitMs(CurrentSettings().refreshInterval.load()));
     }
     // A worker that stopped polling must not leave the display believing it runs.
     SetIsRunning(0);
+    liveWorkers.fetch_sub(1);
     platform::SignalEvent(control->stopped);
     LetGo(control);
 }
 
-// Tells the worker to stop and gives it `waitMs` to end, serving the host's queries.
-void StopCurrent(int waitMs, bool atUnload) {
+// Tells the current worker to stop, cutting its wait short.
+void TellCurrentToStop() {
     current->running.store(false);
     platform::SignalEvent(current->wake);
-    if (atUnload)
-        platform::AwaitWorkerBeforeUnload(current->stopped, waitMs);
-    else
-        platform::WaitForEventServingQueries(current->stopped, waitMs);
-    LetGo(current);
-    current = nullptr;
 }
 
-// Destroyed before the block mapping (it is made after it), so a worker is stopped before
-// the block it writes goes away.
+// Destroyed before the block mapping (it is made after it), so no worker still writes the
+// block when it goes away, even one that outlived a stop's wait.
 struct UnloadGuard {
     ~UnloadGuard() {
-        if (current) StopCurrent(StopWaitMs(CurrentSettings().refreshInterval.load()), true);
+        int waitMs = StopWaitMs(CurrentSettings().refreshInterval.load());
+        if (current) {
+            TellCurrentToStop();
+            LetGo(current);
+            current = nullptr;
+        }
+        platform::AwaitWorkersBeforeUnload(NoWorkerLeft, waitMs);
     }
 };
 
@@ -109,8 +116,10 @@ int StartWorker() {
     control->wake = platform::NewEvent(nullptr);
     control->stopped = platform::NewEvent(nullptr);
     // `running` is already set, so a stop that comes before the thread's first step is kept.
+    liveWorkers.fetch_add(1);
     if (!control->wake || !control->stopped ||
         !platform::StartWorkerThread(RunWorker, control)) {
+        liveWorkers.fetch_sub(1);
         control->holders.store(1);
         LetGo(control);
         return 0;
@@ -121,7 +130,12 @@ int StartWorker() {
 
 int StopWorker() {
     SetIsRunning(0);
-    if (current) StopCurrent(StopWaitMs(CurrentSettings().refreshInterval.load()), false);
+    if (current == nullptr) return 0;
+    TellCurrentToStop();
+    platform::WaitForEventServingQueries(current->stopped,
+                                         StopWaitMs(CurrentSettings().refreshInterval.load()));
+    LetGo(current);
+    current = nullptr;
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <pthread.h>
+#include <time.h>
 
 #include <cstdlib>
 
@@ -45,6 +46,9 @@ bool StartWorkerThread(void (*body)(void*), void* argument) {
     return started;
 }
 
-void AwaitWorkerBeforeUnload(Event* stopped, int timeoutMs) { WaitForEvent(stopped, timeoutMs); }
+void AwaitWorkersBeforeUnload(bool (*finished)(), int timeoutMs) {
+    const timespec pause{0, 1000000};  // 1 ms
+    for (int waited = 0; !finished() && waited < timeoutMs; ++waited) nanosleep(&pause, nullptr);
+}
 
 }  // namespace platform

@@ -39,6 +39,6 @@ bool StartWorkerThread(void (*body)(void*), void* argument) {
     return true;
 }
 
-void AwaitWorkerBeforeUnload(Event*, int) {}
+void AwaitWorkersBeforeUnload(bool (*)(), int) {}
 
 }  // namespace platform

@@ -1,0 +1,57 @@
+// Drives the tuner plug-in as the TV host does, with its settings file in "Plugins" beside
+// the test program, where the plug-in looks for it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "status_block/shared_block_mapping.h"
+#include "tests/support/temp_folder.h"
+#include "tests/tuner_plugin/fake_host.h"
+#include "tuner_plugin/entry_points.h"
+#include "tuner_plugin/plugin_state.h"
+
+class TunerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        glyphbox::AttachProcess(nullptr);
+        settingsFile_ = glyphbox::SettingsPath();
+        std::filesystem::create_directories(std::filesystem::path(settingsFile_).parent_path());
+        std::filesystem::remove(settingsFile_);
+        ASSERT_NE(display_.View(), nullptr);
+    }
+    void TearDown() override {
+        glyphbox::Exit();
+        std::filesystem::remove(settingsFile_);
+    }
+
+    void PutSettings(const std::string& text) { TempFolder::Put(settingsFile_, text); }
+    std::string SavedSettings() const { return TempFolder::Get(settingsFile_); }
+
+    void StartWith(const std::string& settings) {
+        PutSettings(settings);
+        glyphbox::Start(host_.Window(), &character_, &integer_);
+    }
+
+    // Waits up to `timeoutMs` for isRunning to read `value`, as the display side sees it.
+    bool IsRunningBecomes(int value, int timeoutMs = 3000) const {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (IsRunning() != value) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+
+    // The display side's read of the byte the plug-in's threads write.
+    int IsRunning() const { return std::atomic_ref<std::int8_t>(display_.View()->isRunning).load(); }
+
+    FakeHost host_;
+    SharedBlockMapping display_{kStatusBlockName};
+    std::string settingsFile_;
+    char character_ = 0;
+    std::int32_t integer_ = -1;
+};

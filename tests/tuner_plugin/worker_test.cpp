@@ -1,0 +1,168 @@
+#include <chrono>
+#include <string>
+
+#include "tests/tuner_plugin/tuner_fixture.h"
+#include "tuner_plugin/plugin_menu.h"
+#include "tuner_plugin/polling_worker.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using glyphbox::kPlayerQuery;
+using glyphbox::kSignalQuery;
+
+class TunerWorker : public TunerTest {};
+
+constexpr char kFast[] = "[Options]\r\nRefresh=20\r\n";
+
+long long MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+TEST_F(TunerWorker, StartAloneRunsNoWorker) {
+    display_.View()->isRunning = 1;
+    glyphbox::AttachProcess(nullptr);
+    EXPECT_EQ(IsRunning(), 0);
+    StartWith(kFast);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_FALSE(glyphbox::WorkerStarted());
+    EXPECT_TRUE(host_.Queries().empty());
+    EXPECT_EQ(IsRunning(), 0);
+}
+
+TEST_F(TunerWorker, EachCycleAsksForTheSignalThenThePlayer) {
+    std::memset(display_.View(), 0xFF, sizeof(StatusBlock));
+    StartWith(kFast);
+    glyphbox::Event();
+    glyphbox::Event();
+    ASSERT_TRUE(host_.WaitForQueries(6));
+    EXPECT_TRUE(IsRunningBecomes(1));
+    std::vector<std::uint32_t> queries = host_.Queries();
+    for (std::size_t i = 0; i + 1 < queries.size(); i += 2) {
+        EXPECT_EQ(queries[i], kSignalQuery) << i;
+        EXPECT_EQ(queries[i + 1], kPlayerQuery) << i;
+    }
+    EXPECT_EQ(host_.QueryThreads(), 1u) << "two events must start one worker";
+    EXPECT_EQ(display_.View()->blockSize, 2316u);
+    EXPECT_EQ(display_.View()->signal.recordSize, 12u);
+    EXPECT_EQ(display_.View()->player.recordSize, 2296u);
+    EXPECT_STREQ(display_.View()->player.serviceLabel, "Kana\xB3 1");
+}
+
+TEST_F(TunerWorker, WithoutTheSignalReadOutOnlyThePlayerIsAsked) {
+    StartWith("[Options]\r\nRefresh=20\r\nSignal=0\r\n");
+    glyphbox::Event();
+    ASSERT_TRUE(host_.WaitForQueries(3));
+    for (std::uint32_t query : host_.Queries()) EXPECT_EQ(query, kPlayerQuery);
+}
+
+TEST_F(TunerWorker, ADisabledPlugInAsksNothingAndReadsNotRunning) {
+    display_.View()->isRunning = 1;
+    StartWith("[Options]\r\nRefresh=20\r\nEnabled=0\r\n");
+    glyphbox::Event();
+    EXPECT_TRUE(IsRunningBecomes(0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    EXPECT_TRUE(host_.Queries().empty());
+    glyphbox::MenuSelect(glyphbox::kEnabledItem);
+    EXPECT_TRUE(host_.WaitForQueries(2));
+    EXPECT_TRUE(IsRunningBecomes(1));
+}
+
+TEST_F(TunerWorker, ExitStopsPromptlySavesAndLeavesNotRunning) {
+    StartWith("[Options]\r\nRefresh=10000\r\n");
+    glyphbox::Event();
+    ASSERT_TRUE(host_.WaitForQueries(2));
+    Clock::time_point start = Clock::now();
+    glyphbox::Exit();
+    EXPECT_LT(MillisecondsSince(start), 20000);  // the bound; it is prompt in practice
+    EXPECT_FALSE(glyphbox::WorkerStarted());
+    EXPECT_EQ(IsRunning(), 0);
+    EXPECT_NE(SavedSettings().find("Refresh=10000"), std::string::npos);
+    std::size_t asked = host_.Queries().size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(host_.Queries().size(), asked);
+}
+
+TEST_F(TunerWorker, AStopDuringASlowQueryStillEndsTheWorker) {
+    StartWith(kFast);
+    host_.answerDelayMs = 100;
+    glyphbox::Event();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));  // inside the first query
+    glyphbox::Exit();
+    host_.answerDelayMs = 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the slow answer arrives
+    EXPECT_EQ(host_.Queries(), std::vector<std::uint32_t>{kSignalQuery});
+    EXPECT_EQ(IsRunning(), 0);
+}
+
+TEST_F(TunerWorker, ExitThenStartThenAnEventRunsAFreshWorker) {
+    StartWith(kFast);
+    glyphbox::Event();
+    ASSERT_TRUE(host_.WaitForQueries(2));
+    glyphbox::Exit();
+    StartWith("[Options]\r\nRefresh=20\r\nSignal=0\r\n");
+    host_.ForgetQueries();
+    glyphbox::Event();
+    ASSERT_TRUE(host_.WaitForQueries(2));
+    for (std::uint32_t query : host_.Queries()) EXPECT_EQ(query, kPlayerQuery);
+}
+
+TEST_F(TunerWorker, ExitWithoutAWorkerNeitherWaitsNorFails) {
+    StartWith("[Options]\r\nRefresh=10000\r\n");
+    Clock::time_point start = Clock::now();
+    glyphbox::Exit();
+    glyphbox::Start(host_.Window(), nullptr, nullptr);
+    glyphbox::Exit();
+    EXPECT_LT(MillisecondsSince(start), 1000);
+}
+
+TEST_F(TunerWorker, ARepeatedStartNeverLeavesTwoWorkersPolling) {
+    StartWith(kFast);
+    glyphbox::Event();
+    ASSERT_TRUE(host_.WaitForQueries(2));
+    glyphbox::Start(host_.Window(), &character_, &integer_);
+    host_.ForgetQueries();
+    glyphbox::Event();
+    ASSERT_TRUE(host_.WaitForQueries(10));
+    EXPECT_EQ(host_.QueryThreads(), 1u);
+}
+
+TEST_F(TunerWorker, ZeroOrNegativeIntervalsNeitherSpinNorHang) {
+    for (const char* interval : {"0", "-1", "2147483647"}) {
+        SCOPED_TRACE(interval);
+        StartWith(std::string("[Options]\r\nRefresh=") + interval + "\r\n");
+        host_.ForgetQueries();
+        glyphbox::Event();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_LE(host_.Queries().size(), 2u * (100 / 10 + 2)) << "a cycle waits at least 10 ms";
+        Clock::time_point start = Clock::now();
+        glyphbox::Exit();
+        EXPECT_LT(MillisecondsSince(start), 5000);
+    }
+}
+
+// Run under ThreadSanitizer by the test command: starts, stops that overtake the start,
+// and repeated starts, with the shortest interval.
+TEST_F(TunerWorker, AThousandStartsAndStopsLeaveNoWorkerBehind) {
+    StartWith("[Options]\r\nRefresh=1\r\n");
+    for (int cycle = 0; cycle < 1000; ++cycle) {
+        glyphbox::Event();
+        if (cycle % 3 == 0) glyphbox::Start(host_.Window(), &character_, &integer_);
+        if (cycle % 2 == 0) glyphbox::Event();
+        glyphbox::Exit();
+    }
+    EXPECT_FALSE(glyphbox::WorkerStarted());
+    EXPECT_TRUE(IsRunningBecomes(0));
+    std::size_t asked = host_.Queries().size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(host_.Queries().size(), asked);
+}
+
+TEST_F(TunerWorker, TheHostLearnsThePlugInsName) {
+    char name[16] = {};
+    glyphbox::SendName(name);
+    EXPECT_STREQ(name, "Glyphbox");
+    glyphbox::SendName(nullptr);
+}
+
+}  // namespace

@@ -10,6 +10,10 @@ void* LoadDynamicLibrary(const char* path);
 // name a host looks for (decorated "_name@bytes" on Windows, plain elsewhere); null if absent.
 void* FindPluginExport(void* library, const char* name, int argumentBytes);
 
+// The address of the export `name` exactly as given (cdecl functions are not decorated);
+// null if absent.
+void* FindExport(void* library, const char* name);
+
 // Unloads a library from LoadDynamicLibrary; null is ignored.
 void FreeDynamicLibrary(void* library);
 

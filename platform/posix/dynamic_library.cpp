@@ -10,7 +10,9 @@ void* LoadDynamicLibrary(const char* path) {
     return path ? dlopen(path, RTLD_NOW | RTLD_LOCAL) : nullptr;
 }
 
-void* FindPluginExport(void* library, const char* name, int) {
+void* FindPluginExport(void* library, const char* name, int) { return FindExport(library, name); }
+
+void* FindExport(void* library, const char* name) {
     if (!library || !name) return nullptr;
     return dlsym(library, name);
 }

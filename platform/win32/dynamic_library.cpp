@@ -17,6 +17,11 @@ void* FindPluginExport(void* library, const char* name, int argumentBytes) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), decorated));
 }
 
+void* FindExport(void* library, const char* name) {
+    if (!library || !name) return nullptr;
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
 void FreeDynamicLibrary(void* library) {
     if (library) FreeLibrary(static_cast<HMODULE>(library));
 }

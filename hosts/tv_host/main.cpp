@@ -1,0 +1,166 @@
+// tvhost: stands in for the DVB viewer. Loads the tuner plug-in, carries its menu items,
+// answers its queries from a scenario and plays the scenario's events on a clock.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "hosts/common/display_plugin_host.h"
+#include "hosts/tv_host/scenario.h"
+#include "hosts/tv_host/tuner_plugin_host.h"
+#include "hosts/tv_host/tv_state.h"
+#include "platform/tv_window.h"
+
+namespace {
+
+constexpr int kTickMs = 100;
+constexpr std::uint32_t kSignalQuery = 0x01022001;
+constexpr std::uint32_t kPlayerQuery = 0x01023011;
+
+constexpr char kUsage[] =
+    "usage: tvhost [--scenario FILE] [--plugin PATH] [--seconds N] [--quiet]\n"
+    "Loads the tuner plug-in and plays a scenario (the built-in one unless FILE is given);\n"
+    "ends at the scenario's quit event, after N seconds, or never.\n";
+
+struct Options {
+    std::string scenarioFile;
+    std::string plugin = PluginBesideExecutable("glyphbox");
+    double seconds = 0;
+    bool quiet = false;
+};
+
+class TvHost {
+public:
+    TvHost(Scenario scenario, const TunerPluginHost& plugin, const Options& options)
+        : state_(scenario), events_(std::move(scenario.events)), plugin_(plugin), options_(options) {}
+
+    int Run() {
+        platform::TvWindowEvents handlers{this, &TvHost::Query, &TvHost::MenuChosen, &TvHost::Tick};
+        window_ = platform::OpenTvWindow("tvhost", plugin_.Library(), handlers);
+        if (!window_) {
+            std::fprintf(stderr, "tvhost: cannot open the host window\n");
+            return 1;
+        }
+        start_ = std::chrono::steady_clock::now();
+        plugin_.Start(platform::TvWindowHandle(window_));
+        plugin_.ChannelChange();  // the host tunes its first service
+        platform::RunTvWindow(window_, kTickMs);
+        plugin_.Exit();
+        platform::CloseTvWindow(window_);
+        return 0;
+    }
+
+private:
+    static TvHost& Self(void* context) { return *static_cast<TvHost*>(context); }
+
+    static void Query(void* context, std::uint32_t command, void* record) {
+        if (command == kSignalQuery) Self(context).state_.FillSignal(static_cast<SignalRecord*>(record));
+        if (command == kPlayerQuery) Self(context).state_.FillPlayer(static_cast<PlayerRecord*>(record));
+    }
+
+    static void MenuChosen(void* context, int commandId) { Self(context).plugin_.MenuSelect(commandId); }
+
+    static bool Tick(void* context) { return Self(context).Advance(); }
+
+    int ElapsedMs() const {
+        return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - start_).count());
+    }
+
+    // Plays the events that are due; false once the scenario or the time limit ends.
+    bool Advance() {
+        int now = ElapsedMs();
+        state_.Drift(now / 1000);
+        while (next_ < events_.size() && events_[next_].atMs <= now) {
+            const TimedEvent& event = events_[next_++];
+            if (event.action == Action::kQuit) return false;
+            Play(event);
+        }
+        Report();
+        return options_.seconds <= 0 || now < options_.seconds * 1000;
+    }
+
+    void Play(const TimedEvent& event) {
+        if (event.action == Action::kMenu) {
+            platform::ChooseTvMenuItem(window_, event.value);
+            return;
+        }
+        state_.Apply(event);
+        if (event.action == Action::kZap) plugin_.ChannelChange();
+        if (event.action == Action::kRecord || event.action == Action::kFile) plugin_.RecPlay();
+    }
+
+    // One line whenever what a person would see changes.
+    void Report() {
+        if (options_.quiet) return;
+        std::string line = state_.Describe() + " || " + platform::DescribeTvMenu(window_);
+        if (line == lastReport_) return;
+        lastReport_ = line;
+        std::printf("[tvhost %5.1fs] %s\n", ElapsedMs() / 1000.0, line.c_str());
+        std::fflush(stdout);
+    }
+
+    TvState state_;
+    std::vector<TimedEvent> events_;
+    std::size_t next_ = 0;
+    const TunerPluginHost& plugin_;
+    const Options& options_;
+    platform::TvWindow* window_ = nullptr;
+    std::chrono::steady_clock::time_point start_;
+    std::string lastReport_;
+};
+
+bool ParseOptions(int argc, char** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (word == "--scenario" && hasValue) options->scenarioFile = argv[++i];
+        else if (word == "--plugin" && hasValue) options->plugin = argv[++i];
+        else if (word == "--seconds" && hasValue) options->seconds = std::atof(argv[++i]);
+        else if (word == "--quiet") options->quiet = true;
+        else return false;
+    }
+    return true;
+}
+
+bool LoadScenario(const Options& options, Scenario* scenario) {
+    std::string text(DefaultScenarioText());
+    if (!options.scenarioFile.empty()) {
+        std::ifstream in(options.scenarioFile, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "tvhost: cannot read %s\n", options.scenarioFile.c_str());
+            return false;
+        }
+        std::ostringstream content;
+        content << in.rdbuf();
+        text = content.str();
+    }
+    std::string error;
+    if (ParseScenario(text, scenario, &error)) return true;
+    const char* source = options.scenarioFile.empty() ? "built-in scenario" : options.scenarioFile.c_str();
+    std::fprintf(stderr, "tvhost: %s: %s\n", source, error.c_str());
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, &options)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    Scenario scenario;
+    if (!LoadScenario(options, &scenario)) return 2;
+    TunerPluginHost plugin;
+    std::string error;
+    if (!plugin.Load(options.plugin, &error)) {
+        std::fprintf(stderr, "tvhost: %s\n", error.c_str());
+        return 1;
+    }
+    if (!options.quiet) std::printf("[tvhost] loaded %s\n", plugin.Name().c_str());
+    return TvHost(std::move(scenario), plugin, options).Run();
+}

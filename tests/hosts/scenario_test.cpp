@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "hosts/tv_host/scenario.h"
+#include "hosts/tv_host/tv_state.h"
+
+namespace {
+
+TEST(Scenario, TheBuiltInScenarioIsValid) {
+    Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(ParseScenario(DefaultScenarioText(), &scenario, &error)) << error;
+    EXPECT_GE(scenario.services.size(), 3u);
+    EXPECT_EQ(scenario.events.back().action, Action::kQuit);
+    EXPECT_EQ(scenario.services[0].name, "TVP \xA3\xF3" "d\x9F");  // stored as Windows-1250
+}
+
+TEST(Scenario, EventsAreSortedByTimeAndKeepTheirValues) {
+    Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(ParseScenario("service tv 7 \"A\" \"P\" \"\"\n"
+                              "at 2 volume 30\nat 0.5 zap 7 # comment\nat 1 record on\n"
+                              "at 1.5 file \"D:\\rec\\a.ts\"\n",
+                              &scenario, &error))
+        << error;
+    ASSERT_EQ(scenario.events.size(), 4u);
+    EXPECT_EQ(scenario.events[0].atMs, 500);
+    EXPECT_EQ(scenario.events[0].value, 7);
+    EXPECT_EQ(scenario.events[1].action, Action::kRecord);
+    EXPECT_EQ(scenario.events[1].value, 1);
+    EXPECT_EQ(scenario.events[2].text, "D:\\rec\\a.ts");
+    EXPECT_EQ(scenario.events[3].value, 30);
+}
+
+TEST(Scenario, MistakesAreReportedWithTheirLine) {
+    const struct {
+        const char* text;
+        const char* message;
+    } rows[] = {
+        {"service tv 1 \"A\" \"P\" \"\"\nfrobnicate\n", "line 2: unknown command \"frobnicate\""},
+        {"service satellite 1 \"A\" \"P\" \"\"\n", "line 1: a service is tv, radio or other"},
+        {"service tv 1 \"A\" \"P\"\n", "line 1: service takes 5 value(s)"},
+        {"service tv 1 \"A\n", "line 1: a text is not closed"},
+        {"service tv 1 \"" "0123456789012345678901234567890123" "\" \"P\" \"\"\n", "line 1: the name is longer than 31"},
+        {"service tv 1 \"日本\" \"P\" \"\"\n", "line 1: \"日\" has no Windows-1250 byte"},
+        {"service tv 1 \"A\" \"P\" \"\"\nat soon quit\n", "line 2: \"soon\" is not a time"},
+        {"service tv 1 \"A\" \"P\" \"\"\nat 1 record maybe\n", "line 2: record is on or off"},
+        {"service tv 1 \"A\" \"P\" \"\"\nat 1 dance\n", "line 2: unknown event \"dance\""},
+        {"service tv 1 \"A\" \"P\" \"\"\nat 1 zap 9\n", "no service has the number 9"},
+        {"# nothing\n", "the scenario has no service"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        Scenario scenario;
+        std::string error;
+        EXPECT_FALSE(ParseScenario(row.text, &scenario, &error));
+        EXPECT_NE(error.find(row.message), std::string::npos) << error;
+    }
+}
+
+TEST(TvState, AnswersTheQueriesFromTheCurrentService) {
+    Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(ParseScenario("service tv 1 \"Jedynka\" \"P\" \"20:00  News\"\n"
+                              "service radio 2 \"Dwójka\" \"P\" \"\"\nvolume 33\n",
+                              &scenario, &error));
+    TvState state(scenario);
+    PlayerRecord player{};
+    state.Apply({0, Action::kZap, 2, {}});
+    state.Apply({0, Action::kRecord, 1, {}});
+    state.Apply({0, Action::kPause, 0, {}});
+    state.FillPlayer(&player);
+    EXPECT_STREQ(player.serviceLabel, "Dw\xF3jka");
+    EXPECT_EQ(player.serviceKind, kServiceRadio);
+    EXPECT_EQ(player.channelNumber, 2);
+    EXPECT_EQ(player.recording, 1);
+    EXPECT_EQ(player.playState, kPlayPaused);
+    EXPECT_EQ(player.volume, 33);
+    state.Apply({0, Action::kFile, 0, "D:\\a.ts"});
+    state.FillPlayer(&player);
+    EXPECT_EQ(player.playingFile, 1);
+    EXPECT_STREQ(player.filePath, "D:\\a.ts");
+    state.Apply({0, Action::kLive, 0, {}});
+    state.FillPlayer(&player);
+    EXPECT_EQ(player.playingFile, 0);
+    EXPECT_STREQ(player.filePath, "");
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// tvhost and the real tuner plug-in in a process of their own, watched through the block
+// as the display side sees it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "platform/child_process.h"
+#include "platform/executable_path.h"
+#include "status_block/shared_block_mapping.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+constexpr int kRunTimeoutMs = 60000;
+
+std::string BesideTest(const std::string& name) {
+    char path[1024];
+    std::string own(path, platform::GetExecutablePath(path, sizeof path));
+    return own.substr(0, own.find_last_of(platform::kPathSeparator) + 1) + name;
+}
+
+class TvHostRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings_ = BesideTest("Plugins") + platform::kPathSeparator + "glyphbox.ini";
+        std::filesystem::create_directories(BesideTest("Plugins"));
+        std::filesystem::remove(settings_);
+    }
+    void TearDown() override { std::filesystem::remove(settings_); }
+
+    int RunTvHost(const std::string& scenario) {
+        std::string file = folder_.File("scenario.txt");
+        TempFolder::Put(file, scenario);
+        const char* args[] = {"--scenario", file.c_str(), "--quiet", nullptr};
+        child_ = platform::StartChild(BesideTest(std::string("tvhost") + platform::kExecutableSuffix).c_str(), args);
+        return child_.running ? 0 : -1;
+    }
+
+    bool Until(const std::function<bool()>& condition) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+
+    TempFolder folder_;
+    std::string settings_;
+    platform::ChildProcess child_;
+};
+
+TEST_F(TvHostRun, ThePlugInFillsTheBlockAndSavesTheMenuChoices) {
+    SharedBlockMapping display(kStatusBlockName);
+    ASSERT_NE(display.View(), nullptr);
+    TempFolder::Put(settings_, "[Options]\r\nRefresh=500\r\n");
+    ASSERT_EQ(RunTvHost("service tv 1 \"Kanał Jeden\" \"Północ\" \"20:00  Wiadomości\"\n"
+                        "service radio 2 \"Kanał Dwa\" \"Północ\" \"\"\n"
+                        "at 0.3 zap 2\nat 0.5 menu 40063\nat 0.7 menu 40062\nat 4 quit\n"),
+              0);
+    StatusBlock* block = display.View();
+    EXPECT_TRUE(Until([&] {
+        return std::strcmp(block->player.serviceLabel, "Kana\xB3 Dwa") == 0 &&
+               std::atomic_ref<std::int8_t>(block->isRunning).load() == 1;
+    })) << "service label: " << block->player.serviceLabel;
+    EXPECT_EQ(block->blockSize, 2316u);
+    EXPECT_EQ(block->player.serviceKind, kServiceRadio);
+    ASSERT_EQ(platform::WaitChild(child_, kRunTimeoutMs), 0);
+    EXPECT_EQ(block->isRunning, 0);
+    EXPECT_EQ(TempFolder::Get(settings_), "[Options]\r\nRefresh=1000\r\nEnabled=1\r\nSignal=0\r\n");
+}
+
+TEST_F(TvHostRun, ABadScenarioIsRefusedBeforeAnythingRuns) {
+    ASSERT_EQ(RunTvHost("service tv 1 \"A\" \"P\" \"\"\nat 1 zap 5\n"), 0);
+    EXPECT_EQ(platform::WaitChild(child_, kRunTimeoutMs), 2);
+    EXPECT_EQ(TempFolder::Get(settings_), "<missing>");
+}
+
+}  // namespace

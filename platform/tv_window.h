@@ -22,8 +22,9 @@ struct TvWindowEvents {
 
 struct TvWindow;
 
-// Opens the window, with the menu "EXTERN" from `pluginLibrary` under a "Glyphbox" menu
-// (on Linux the plug-in sets the items' marks and texts itself). Null on failure.
+// Opens the window, with the menu "EXTERN" from `pluginLibrary` (null: the program's own
+// resources) under a "Glyphbox" menu; on Linux the items start as that resource has them.
+// Null on failure.
 TvWindow* OpenTvWindow(const char* title, void* pluginLibrary, const TvWindowEvents& events);
 
 // What On_Start receives as the host's main window.
@@ -35,8 +36,9 @@ void RunTvWindow(TvWindow* window, int tickMs);
 // Chooses a menu item as the user would; the choice arrives through `menuChosen`.
 void ChooseTvMenuItem(TvWindow* window, int commandId);
 
-// The plug-in's three items as shown: "[x] Enabled  [x] Signal read-out  Refresh: 2s".
-std::string DescribeTvMenu(TvWindow* window);
+// A menu item as shown: its check mark and its text.
+bool TvMenuItemChecked(TvWindow* window, int commandId);
+std::string TvMenuItemText(TvWindow* window, int commandId);
 
 // Closes the window; null is ignored.
 void CloseTvWindow(TvWindow* window);

@@ -141,4 +141,6 @@ int StopWorker() {
 
 bool WorkerStarted() { return current != nullptr; }
 
+int LiveWorkers() { return liveWorkers.load(); }
+
 }  // namespace glyphbox

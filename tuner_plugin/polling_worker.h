@@ -27,6 +27,9 @@ int StopWorker();
 // True while a started worker has not been stopped.
 bool WorkerStarted();
 
+// Workers whose threads still run, counting any that outlived a stop's wait.
+int LiveWorkers();
+
 // How long a cycle waits for a refresh interval as configured: intervals below 10 ms
 // (a hand-edited 0 or negative value too) wait 10 ms, so a worker never spins.
 int CycleWaitMs(std::int32_t refreshInterval);

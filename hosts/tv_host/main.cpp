@@ -93,10 +93,20 @@ private:
         if (event.action == Action::kRecord || event.action == Action::kFile) plugin_.RecPlay();
     }
 
+    // The plug-in's items as the menu shows them: "[x] Enabled  [x] Signal read-out  Refresh: 2s".
+    std::string DescribeMenu() const {
+        std::string line;
+        for (int item : {40061, 40062}) {
+            line += platform::TvMenuItemChecked(window_, item) ? "[x] " : "[ ] ";
+            line += platform::TvMenuItemText(window_, item) + "  ";
+        }
+        return line + platform::TvMenuItemText(window_, 40063);
+    }
+
     // One line whenever what a person would see changes.
     void Report() {
         if (options_.quiet) return;
-        std::string line = state_.Describe() + " || " + platform::DescribeTvMenu(window_);
+        std::string line = state_.Describe() + " || " + DescribeMenu();
         if (line == lastReport_) return;
         lastReport_ = line;
         std::printf("[tvhost %5.1fs] %s\n", ElapsedMs() / 1000.0, line.c_str());

@@ -69,15 +69,14 @@ void ChooseTvMenuItem(TvWindow* window, int commandId) {
     window->events.menuChosen(window->events.context, commandId);
 }
 
-std::string DescribeTvMenu(TvWindow* window) {
+bool TvMenuItemChecked(TvWindow* window, int commandId) {
     std::lock_guard<std::mutex> lock(window->mutex);
-    std::string line;
-    for (int id : {40061, 40062, 40063}) {
-        if (!line.empty()) line += "  ";
-        if (id != 40063) line += window->checks[id] ? "[x] " : "[ ] ";
-        line += window->texts[id];
-    }
-    return line;
+    return window->checks[commandId];
+}
+
+std::string TvMenuItemText(TvWindow* window, int commandId) {
+    std::lock_guard<std::mutex> lock(window->mutex);
+    return window->texts[commandId];
 }
 
 void CloseTvWindow(TvWindow* window) { delete window; }

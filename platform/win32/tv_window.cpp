@@ -64,7 +64,8 @@ TvWindow* OpenTvWindow(const char* title, void* pluginLibrary, const TvWindowEve
     }
     SetWindowLongPtrA(self->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     self->bar = CreateMenu();
-    HMENU items = LoadMenuA(static_cast<HMODULE>(pluginLibrary), "EXTERN");
+    HMODULE resources = pluginLibrary ? static_cast<HMODULE>(pluginLibrary) : GetModuleHandleA(nullptr);
+    HMENU items = LoadMenuA(resources, "EXTERN");
     if (items) AppendMenuA(self->bar, MF_POPUP, reinterpret_cast<UINT_PTR>(items), "Glyphbox");
     SetMenu(self->window, self->bar);
     ShowWindow(self->window, SW_SHOWNOACTIVATE);
@@ -87,17 +88,14 @@ void ChooseTvMenuItem(TvWindow* window, int commandId) {
     PostMessageA(window->window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
 
-std::string DescribeTvMenu(TvWindow* window) {
-    std::string line;
-    for (int id : {40061, 40062, 40063}) {
-        char text[64] = "";
-        GetMenuStringA(window->bar, id, text, sizeof text, MF_BYCOMMAND);
-        if (!line.empty()) line += "  ";
-        if (id != 40063)
-            line += (GetMenuState(window->bar, id, MF_BYCOMMAND) & MF_CHECKED) ? "[x] " : "[ ] ";
-        line += text;
-    }
-    return line;
+bool TvMenuItemChecked(TvWindow* window, int commandId) {
+    return (GetMenuState(window->bar, commandId, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+std::string TvMenuItemText(TvWindow* window, int commandId) {
+    char text[128] = "";
+    GetMenuStringA(window->bar, commandId, text, sizeof text, MF_BYCOMMAND);
+    return text;
 }
 
 void CloseTvWindow(TvWindow* window) {

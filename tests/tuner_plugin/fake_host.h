@@ -1,64 +1,59 @@
-// A TV host for the tuner plug-in's tests: answers the queries like the real host, keeps
-// the menu marks and label, and records what it was asked, from any thread.
+// A TV host for the tuner plug-in's tests, on the emulator's window: a real window with the
+// plug-in's menu on Windows, callbacks on Linux. It answers the queries like the real host
+// and records them. On Windows the queries arrive as messages, so tests wait by pumping.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <map>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/posix/host_window_callbacks.h"
+#include "platform/tv_window.h"
 #include "status_block/status_block.h"
+#include "tuner_plugin/plugin_menu.h"
 #include "tuner_plugin/polling_worker.h"
 
 class FakeHost {
 public:
     FakeHost() {
-        callbacks_ = {this, &FakeHost::Query, &FakeHost::CheckMenuItem, &FakeHost::SetMenuItemText,
-                      &FakeHost::ShowAbout};
+        window_ = platform::OpenTvWindow("test host", nullptr, {this, &Query, &MenuChosen, &Tick});
     }
+    ~FakeHost() { platform::CloseTvWindow(window_); }
+    FakeHost(const FakeHost&) = delete;
+    FakeHost& operator=(const FakeHost&) = delete;
 
-    void* Window() { return &callbacks_; }
+    platform::HostWindow Window() { return platform::TvWindowHandle(window_); }
 
     std::vector<std::uint32_t> Queries() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return queries_;
     }
-    std::size_t QueryThreads() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return threads_.size();
-    }
     void ForgetQueries() {
         std::lock_guard<std::mutex> lock(mutex_);
         queries_.clear();
-        threads_.clear();
     }
-    bool Checked(int item) const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        auto found = checks_.find(item);
-        return found != checks_.end() && found->second;
-    }
-    std::string Label() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return label_;
-    }
-    int AboutShown() const { return aboutShown_; }
+    bool Checked(int item) { return platform::TvMenuItemChecked(window_, item); }
+    std::string Label() { return platform::TvMenuItemText(window_, glyphbox::kRefreshItem); }
 
     // The next queries take this long to answer, as a busy host would.
     std::atomic<int> answerDelayMs{0};
 
-    // Waits up to `timeoutMs` until at least `count` queries were answered.
-    bool WaitForQueries(std::size_t count, int timeoutMs = 5000) const {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (Queries().size() < count) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
+    // Serves the plug-in until `condition` holds or `timeoutMs` has passed.
+    bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
+        condition_ = condition;
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        platform::RunTvWindow(window_, 1);
+        return condition_();
+    }
+    void Pump(int ms) {
+        PumpUntil([] { return false; }, ms);
+    }
+    bool WaitForQueries(std::size_t count) {
+        return PumpUntil([&] { return Queries().size() >= count; });
     }
 
 private:
@@ -70,7 +65,6 @@ private:
             std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         std::lock_guard<std::mutex> lock(host.mutex_);
         host.queries_.push_back(command);
-        host.threads_[std::this_thread::get_id()] = true;
         if (command == glyphbox::kSignalQuery) {
             auto* signal = static_cast<SignalRecord*>(record);
             signal->quality = 80;
@@ -81,24 +75,15 @@ private:
             player->playState = kPlayPlaying;
         }
     }
-    static void CheckMenuItem(void* context, int item, int checked) {
-        std::lock_guard<std::mutex> lock(Self(context).mutex_);
-        Self(context).checks_[item] = checked != 0;
-    }
-    static void SetMenuItemText(void* context, int, const char* text) {
-        std::lock_guard<std::mutex> lock(Self(context).mutex_);
-        Self(context).label_ = text;
-    }
-    static int ShowAbout(void* context, const char*, const char*, const char*, const char* const*) {
-        ++Self(context).aboutShown_;
-        return 1;
+    static void MenuChosen(void*, int) {}
+    static bool Tick(void* context) {
+        FakeHost& host = Self(context);
+        return !host.condition_() && std::chrono::steady_clock::now() < host.deadline_;
     }
 
-    HostWindowCallbacks callbacks_;
+    platform::TvWindow* window_ = nullptr;
     mutable std::mutex mutex_;
     std::vector<std::uint32_t> queries_;
-    std::map<std::thread::id, bool> threads_;
-    std::map<int, bool> checks_;
-    std::string label_ = "Refresh: 2000 ms";
-    std::atomic<int> aboutShown_{0};
+    std::function<bool()> condition_;
+    std::chrono::steady_clock::time_point deadline_;
 };

@@ -37,13 +37,8 @@ protected:
     }
 
     // Waits up to `timeoutMs` for isRunning to read `value`, as the display side sees it.
-    bool IsRunningBecomes(int value, int timeoutMs = 3000) const {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (IsRunning() != value) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
+    bool IsRunningBecomes(int value, int timeoutMs = 3000) {
+        return host_.PumpUntil([&] { return IsRunning() == value; }, timeoutMs);
     }
 
     // The display side's read of the byte the plug-in's threads write.

@@ -1,0 +1,88 @@
+#include "hosts/lcd_host/screen_file.h"
+
+#include "hosts/common/cp1250.h"
+
+namespace {
+
+bool ParseCall(std::string_view call, ScreenPart* part, std::string* error) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t colon = call.find(':', start);
+        fields.emplace_back(call.substr(start, colon - start));
+        if (colon == std::string_view::npos) break;
+        start = colon + 1;
+    }
+    bool text = fields[0] == "f1", glyph = fields[0] == "f2";
+    if (!text && !glyph) {
+        *error = "a call is {f1:NAME}, {f1:NAME:SECOND} or {f2:NAME:SLOT}, not {" + std::string(call) + "}";
+        return false;
+    }
+    if (fields.size() < 2 || fields[1].empty() || fields.size() > 3 || (glyph && fields.size() != 3)) {
+        *error = glyph ? "{f2:...} takes a field name and a slot" : "{f1:...} takes a field name and an optional second text";
+        return false;
+    }
+    part->kind = text ? ScreenPart::Kind::kText1 : ScreenPart::Kind::kGlyph2;
+    part->text = fields[1];
+    part->second = fields.size() == 3 ? fields[2] : "";
+    return true;
+}
+
+// Literal text is UTF-8 in the file and Windows-1250 on the display, like the answers.
+bool AddText(std::string* text, ScreenRow* row, std::string* error) {
+    if (text->empty()) return true;
+    std::string bytes;
+    if (!Utf8ToCp1250(*text, &bytes, error)) return false;
+    row->push_back({ScreenPart::Kind::kText, std::move(bytes), {}});
+    text->clear();
+    return true;
+}
+
+bool ParseRow(std::string_view line, ScreenRow* row, std::string* error) {
+    std::string text;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '{') {
+            text += line[i];
+            continue;
+        }
+        if (i + 1 < line.size() && line[i + 1] == '{') {
+            text += '{';
+            ++i;
+            continue;
+        }
+        std::size_t close = line.find('}', i);
+        if (close == std::string_view::npos) {
+            *error = "a call is not closed with \"}\"";
+            return false;
+        }
+        if (!AddText(&text, row, error)) return false;
+        ScreenPart part;
+        if (!ParseCall(line.substr(i + 1, close - i - 1), &part, error)) return false;
+        row->push_back(std::move(part));
+        i = close;
+    }
+    return AddText(&text, row, error);
+}
+
+}  // namespace
+
+bool ParseScreen(std::string_view text, std::vector<ScreenRow>* rows, std::string* error) {
+    rows->clear();
+    int number = 0;
+    while (!text.empty()) {
+        ++number;
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty() && line.front() == '#') continue;
+        ScreenRow row;
+        std::string message;
+        if (!ParseRow(line, &row, &message)) {
+            *error = "line " + std::to_string(number) + ": " + message;
+            return false;
+        }
+        rows->push_back(std::move(row));
+    }
+    return true;
+}

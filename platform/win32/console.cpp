@@ -1,0 +1,10 @@
+#include "platform/console.h"
+
+#include <io.h>
+#include <stdio.h>
+
+namespace platform {
+
+bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+
+}  // namespace platform

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hosts/lcd_host/lcd_render.h"
+#include "hosts/lcd_host/lcd_screen.h"
+#include "hosts/lcd_host/screen_file.h"
+
+namespace {
+
+// Answers like the display plug-in, from fixed texts.
+struct FixedPlugin {
+    const char* Text(const char* name, const char* second) const {
+        answer = std::string("T(") + name + "," + second + ")";
+        return answer.c_str();
+    }
+    const char* Glyph(const char* name, const char* slot) const {
+        answer = std::string("G(") + name + "," + slot + ")";
+        return answer.c_str();
+    }
+    mutable std::string answer;
+};
+
+TEST(ScreenFile, CallsAreReplacedByThePlugInsAnswers) {
+    std::vector<ScreenRow> rows;
+    std::string error;
+    ASSERT_TRUE(ParseScreen("# comment\n{f2:Type:1} {f1:ServiceLabel}\r\nVol {f1:VolLevel:x}{{x}\n\n", &rows, &error))
+        << error;
+    ASSERT_EQ(rows.size(), 3u);
+    FixedPlugin plugin;
+    EXPECT_EQ(EvaluateRow(rows[0], plugin), "G(Type,1) T(ServiceLabel,)");
+    EXPECT_EQ(EvaluateRow(rows[1], plugin), "Vol T(VolLevel,x){x}");
+    EXPECT_EQ(EvaluateRow(rows[2], plugin), "");
+}
+
+TEST(ScreenFile, LiteralTextIsStoredAsWindows1250) {
+    std::vector<ScreenRow> rows;
+    std::string error;
+    ASSERT_TRUE(ParseScreen("Głośność", &rows, &error));
+    EXPECT_EQ(EvaluateRow(rows[0], FixedPlugin{}), "G\xB3o\x9Cno\x9C\xE6");
+}
+
+TEST(ScreenFile, MistakesAreReportedWithTheirLine) {
+    const struct {
+        const char* text;
+        const char* message;
+    } rows[] = {
+        {"ok\n{f1:Type", "line 2: a call is not closed"},
+        {"{f3:Type}", "line 1: a call is {f1:NAME}"},
+        {"{f2:Type}", "line 1: {f2:...} takes a field name and a slot"},
+        {"{f1:}", "line 1: {f1:...} takes"},
+        {"{f1:a:b:c}", "line 1: {f1:...} takes"},
+        {"日本", "line 1: \"日\" has no Windows-1250 byte"},
+    };
+    for (const auto& row : rows) {
+        std::vector<ScreenRow> screen;
+        std::string error;
+        EXPECT_FALSE(ParseScreen(row.text, &screen, &error)) << row.text;
+        EXPECT_NE(error.find(row.message), std::string::npos) << error;
+    }
+}
+
+TEST(LcdScreen, CustomCharactersAreDefinedThenPrinted) {
+    LcdScreen screen(8, 2);
+    screen.WriteRow(0, "$CustomChar(3,16,10,4,31,17,17,17,31)$Chr(131)TV$Chr(65)");
+    EXPECT_EQ(screen.Cell(0, 0).slot, 3);
+    EXPECT_EQ(screen.Cell(0, 1).code, 'T');
+    EXPECT_EQ(screen.Cell(0, 3).code, 'A');
+    EXPECT_EQ(screen.Cell(0, 3).slot, 0);
+    EXPECT_EQ(screen.Custom(3)[0], 16);
+    EXPECT_EQ(screen.Custom(3)[7], 31);
+    EXPECT_EQ(screen.Cell(1, 0).code, ' ');
+}
+
+TEST(LcdScreen, MalformedCommandsAreDrawnAsText) {
+    const char* rows[] = {"$CustomChar(1,2,3)", "$CustomChar(9,0,0,0,0,0,0,0,0)",
+                          "$CustomChar(1,0,0,0,0,0,0,0,32)", "$Chr(999)", "$Chr(x)", "$Chr(65"};
+    for (const char* text : rows) {
+        LcdScreen screen(40, 1);
+        screen.WriteRow(0, text);
+        EXPECT_EQ(screen.Cell(0, 0).code, '$') << text;
+        EXPECT_EQ(screen.Cell(0, 1).code, text[1]) << text;
+        EXPECT_EQ(screen.Custom(1)[7], 0) << text;
+    }
+}
+
+TEST(LcdScreen, RowsAreCutAtTheWidthAndFramesShowMarkers) {
+    LcdScreen screen(6, 2);
+    screen.WriteRow(0, "$CustomChar(1,0,0,14,31,31,31,14,0)$Chr(176) Kana\xB3 7");
+    screen.WriteRow(1, "\x01" "ab");
+    screen.WriteRow(5, "ignored");
+    EXPECT_EQ(RenderFrame(screen),
+              "+------+\n"
+              "|① Kana|\n"
+              "|.ab   |\n"
+              "+------+\n");
+}
+
+}  // namespace

@@ -20,10 +20,11 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: lcdhost [--screen FILE] [--plugin PATH] [--refresh MS] [--size WxH]\n"
-    "               [--frames] [--png FILE] [--seconds N] [--once]\n"
+    "               [--frames] [--png FILE] [--log FILE] [--seconds N] [--once]\n"
     "Shows the display plug-in's fields on an emulated LCD (default 20x4), refreshing no\n"
     "faster than the plug-in allows. --frames prints plain-text frames (the default when\n"
-    "the output is no terminal); --png keeps FILE a picture of the current screen.\n";
+    "the output is no terminal); --png keeps FILE a picture of the current screen; --log\n"
+    "writes the frames to FILE instead, each stamped with the wall clock in milliseconds.\n";
 
 constexpr char kDefaultScreen[] =
     "{f2:Type:1} {f1:ServiceLabel}\n"
@@ -39,6 +40,7 @@ struct Options {
     int height = 4;
     bool frames = !platform::StandardOutputIsTerminal();
     std::string png;
+    std::string log;
     double seconds = 0;
     bool once = false;
 };
@@ -55,6 +57,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             if (options->width < 1 || options->width > 80 || options->height < 1 || options->height > 8) return false;
         } else if (word == "--frames") options->frames = true;
         else if (word == "--png" && hasValue) options->png = argv[++i];
+        else if (word == "--log" && hasValue) options->log = argv[++i];
         else if (word == "--seconds" && hasValue) options->seconds = std::atof(argv[++i]);
         else if (word == "--once") options->once = true;
         else return false;
@@ -81,8 +84,16 @@ bool LoadScreen(const Options& options, std::vector<ScreenRow>* rows) {
     return false;
 }
 
+long long WallClockMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 void Show(const LcdScreen& screen, const Options& options, int frame, double elapsed) {
-    if (options.frames) {
+    if (!options.log.empty()) {
+        std::ofstream out(options.log, std::ios::binary | std::ios::app);
+        out << "frame " << frame << " clock " << WallClockMs() << "\n" << RenderFrame(screen);
+    } else if (options.frames) {
         std::printf("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
     } else {
         std::printf("\x1b[H\x1b[2J%s", RenderBigPixels(screen).c_str());

@@ -21,15 +21,17 @@ constexpr std::uint32_t kSignalQuery = 0x01022001;
 constexpr std::uint32_t kPlayerQuery = 0x01023011;
 
 constexpr char kUsage[] =
-    "usage: tvhost [--scenario FILE] [--plugin PATH] [--seconds N] [--quiet]\n"
+    "usage: tvhost [--scenario FILE] [--plugin PATH] [--seconds N] [--quiet] [--log FILE]\n"
     "Loads the tuner plug-in and plays a scenario (the built-in one unless FILE is given);\n"
-    "ends at the scenario's quit event, after N seconds, or never.\n";
+    "ends at the scenario's quit event, after N seconds, or never. --log appends each event\n"
+    "played to FILE, stamped with the wall clock in milliseconds.\n";
 
 struct Options {
     std::string scenarioFile;
     std::string plugin = PluginBesideExecutable("glyphbox");
     double seconds = 0;
     bool quiet = false;
+    std::string log;
 };
 
 class TvHost {
@@ -83,7 +85,19 @@ private:
         return options_.seconds <= 0 || now < options_.seconds * 1000;
     }
 
+    // The wall clock lets another process's log be matched against this one.
+    void Log(const TimedEvent& event) {
+        if (options_.log.empty()) return;
+        static const char* const kNames[] = {"zap", "pause", "play", "stop", "record", "mute",
+                                             "volume", "file", "live", "menu", "quit"};
+        long long clock = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::system_clock::now().time_since_epoch()).count();
+        std::ofstream out(options_.log, std::ios::binary | std::ios::app);
+        out << "event " << kNames[static_cast<int>(event.action)] << " " << event.value << " clock " << clock << "\n";
+    }
+
     void Play(const TimedEvent& event) {
+        Log(event);
         if (event.action == Action::kMenu) {
             platform::ChooseTvMenuItem(window_, event.value);
             return;
@@ -131,6 +145,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
         else if (word == "--plugin" && hasValue) options->plugin = argv[++i];
         else if (word == "--seconds" && hasValue) options->seconds = std::atof(argv[++i]);
         else if (word == "--quiet") options->quiet = true;
+        else if (word == "--log" && hasValue) options->log = argv[++i];
         else return false;
     }
     return true;

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "hosts/common/display_plugin_host.h"
+#include "hosts/common/text_file.h"
 #include "hosts/lcd_host/lcd_pixels.h"
 #include "hosts/lcd_host/lcd_render.h"
 #include "hosts/lcd_host/lcd_screen.h"
@@ -67,15 +67,9 @@ bool ParseOptions(int argc, char** argv, Options* options) {
 
 bool LoadScreen(const Options& options, std::vector<ScreenRow>* rows) {
     std::string text = kDefaultScreen;
-    if (!options.screenFile.empty()) {
-        std::ifstream in(options.screenFile, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "lcdhost: cannot read %s\n", options.screenFile.c_str());
-            return false;
-        }
-        std::ostringstream content;
-        content << in.rdbuf();
-        text = content.str();
+    if (!options.screenFile.empty() && !ReadTextFile(options.screenFile, &text)) {
+        std::fprintf(stderr, "lcdhost: cannot read %s\n", options.screenFile.c_str());
+        return false;
     }
     std::string error;
     if (ParseScreen(text, rows, &error)) return true;

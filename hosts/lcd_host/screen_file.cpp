@@ -1,6 +1,7 @@
 #include "hosts/lcd_host/screen_file.h"
 
 #include "hosts/common/cp1250.h"
+#include "hosts/common/text_file.h"
 
 namespace {
 
@@ -69,12 +70,8 @@ bool ParseRow(std::string_view line, ScreenRow* row, std::string* error) {
 bool ParseScreen(std::string_view text, std::vector<ScreenRow>* rows, std::string* error) {
     rows->clear();
     int number = 0;
-    while (!text.empty()) {
+    for (std::string_view line : SplitLines(text)) {
         ++number;
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!line.empty() && line.front() == '#') continue;
         ScreenRow row;
         std::string message;

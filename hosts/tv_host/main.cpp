@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "hosts/common/display_plugin_host.h"
+#include "hosts/common/text_file.h"
 #include "hosts/tv_host/scenario.h"
 #include "hosts/tv_host/tuner_plugin_host.h"
 #include "hosts/tv_host/tv_state.h"
@@ -153,15 +153,9 @@ bool ParseOptions(int argc, char** argv, Options* options) {
 
 bool LoadScenario(const Options& options, Scenario* scenario) {
     std::string text(DefaultScenarioText());
-    if (!options.scenarioFile.empty()) {
-        std::ifstream in(options.scenarioFile, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "tvhost: cannot read %s\n", options.scenarioFile.c_str());
-            return false;
-        }
-        std::ostringstream content;
-        content << in.rdbuf();
-        text = content.str();
+    if (!options.scenarioFile.empty() && !ReadTextFile(options.scenarioFile, &text)) {
+        std::fprintf(stderr, "tvhost: cannot read %s\n", options.scenarioFile.c_str());
+        return false;
     }
     std::string error;
     if (ParseScenario(text, scenario, &error)) return true;

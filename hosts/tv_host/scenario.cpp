@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "hosts/common/cp1250.h"
+#include "hosts/common/text_file.h"
 
 namespace {
 
@@ -196,11 +197,8 @@ bool ParseScenario(std::string_view text, Scenario* scenario, std::string* error
     *scenario = Scenario{};
     Parser parser(scenario, error);
     int number = 0;
-    while (!text.empty()) {
+    for (std::string_view line : SplitLines(text)) {
         ++number;
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         Line parsed{number, {}};
         std::string message;
         if (!SplitWords(line, &parsed.words, &message) || !parser.ParseLine(parsed)) {

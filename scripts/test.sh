@@ -27,7 +27,7 @@ echo "== asan (AddressSanitizer + UndefinedBehaviorSanitizer)"
 build asan
 ctest --preset asan -j "$jobs"
 
-echo "== tsan (ThreadSanitizer: worker, block and concurrent-writer tests)"
+echo "== tsan (ThreadSanitizer: worker, stress, block, end-to-end and concurrent-writer tests)"
 build tsan
 ctest --preset tsan -j "$jobs"
 

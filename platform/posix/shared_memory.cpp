@@ -58,6 +58,15 @@ int OpenLinkedAndLocked(const char* objectName, bool* created) {
             if (errno == ENOENT) continue;  // vanished between the two opens
             return -1;
         }
+        // Holding it alone means every earlier holder is gone, perhaps killed before it
+        // could remove the name: start from zeros, as a new Windows mapping does.
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            *created = true;
+            if (ftruncate(fd, 0) != 0) {
+                close(fd);
+                return -1;
+            }
+        }
         struct stat info;
         if (flock(fd, LOCK_SH) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0) return fd;
         close(fd);

@@ -1,0 +1,78 @@
+// The two hosts started and killed in random order while the other keeps running: the
+// block and the display's answers stay sane, and a killed host leaves nothing behind that
+// the next one trips over.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "platform/child_process.h"
+#include "platform/executable_path.h"
+#include "status_block/shared_block_mapping.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+std::string BesideTest(const std::string& name) {
+    char path[1024];
+    std::string own(path, platform::GetExecutablePath(path, sizeof path));
+    return own.substr(0, own.find_last_of(platform::kPathSeparator) + 1) + name;
+}
+
+platform::ChildProcess Start(const char* host, const char* const* args) {
+    return platform::StartChild(BesideTest(std::string(host) + platform::kExecutableSuffix).c_str(), args);
+}
+
+void ExpectSane(const StatusBlock& block) {
+    EXPECT_TRUE(block.blockSize == 0 || block.blockSize == kStatusBlockSize) << block.blockSize;
+    EXPECT_NE(std::memchr(block.player.serviceLabel, '\0', sizeof block.player.serviceLabel), nullptr);
+    EXPECT_TRUE(block.isRunning == 0 || block.isRunning == 1);
+}
+
+TEST(Chaos, HostsStartedAndKilledInAnyOrderLeaveTheBlockSane) {
+    TempFolder folder;
+    std::string frames = folder.File("frames.log");
+    const char* tvArgs[] = {"--quiet", "--seconds", "120", nullptr};
+    const char* lcdArgs[] = {"--log", frames.c_str(), "--seconds", "120", nullptr};
+    std::mt19937 random(8122026);
+    platform::ChildProcess tv, lcd;
+    SharedBlockMapping watcher(kStatusBlockName);
+    ASSERT_NE(watcher.View(), nullptr);
+    for (int round = 0; round < 10; ++round) {
+        platform::ChildProcess& child = random() % 2 ? tv : lcd;
+        if (child.running)
+            platform::WaitChild(child, 0);  // killed at once, mid-work
+        else
+            child = Start(&child == &tv ? "tvhost" : "lcdhost", &child == &tv ? tvArgs : lcdArgs);
+        std::this_thread::sleep_for(std::chrono::milliseconds(600 + random() % 600));
+        SCOPED_TRACE(round);
+        ExpectSane(*watcher.View());
+    }
+    platform::WaitChild(tv, 0);
+    platform::WaitChild(lcd, 0);
+
+    // Every frame the display drew, killed or not, is whole.
+    std::string log = TempFolder::Get(frames);
+    std::size_t frameCount = 0;
+    for (std::size_t at = log.find("frame "); at != std::string::npos; at = log.find("frame ", at + 1)) ++frameCount;
+    EXPECT_GT(frameCount, 0u);
+}
+
+TEST(Chaos, AHostKilledWithoutCleaningUpLeavesAFreshBlockForTheNext) {
+    const char* tvArgs[] = {"--quiet", "--seconds", "120", nullptr};
+    platform::ChildProcess tv = Start("tvhost", tvArgs);
+    ASSERT_TRUE(tv.running);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+    platform::WaitChild(tv, 0);
+    // No process holds the block now; the next one to open it gets zeros, as on Windows.
+    SharedBlockMapping next(kStatusBlockName);
+    ASSERT_NE(next.View(), nullptr);
+    EXPECT_EQ(next.View()->blockSize, 0u);
+    EXPECT_EQ(next.View()->player.serviceLabel[0], '\0');
+}
+
+}  // namespace

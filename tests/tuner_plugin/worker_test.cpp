@@ -115,7 +115,7 @@ TEST_F(TunerWorker, ExitWithoutAWorkerNeitherWaitsNorFails) {
     glyphbox::Exit();
     glyphbox::Start(host_.Window(), nullptr, nullptr);
     glyphbox::Exit();
-    EXPECT_LT(MillisecondsSince(start), 1000);
+    EXPECT_LT(MillisecondsSince(start), 5000);  // a wait would last 20 s
 }
 
 TEST_F(TunerWorker, ARepeatedStartNeverLeavesTwoWorkersPolling) {
@@ -134,9 +134,12 @@ TEST_F(TunerWorker, ZeroOrNegativeIntervalsNeitherSpinNorHang) {
         SCOPED_TRACE(interval);
         StartWith(std::string("[Options]\r\nRefresh=") + interval + "\r\n");
         host_.ForgetQueries();
+        Clock::time_point polling = Clock::now();
         glyphbox::Event();
         host_.Pump(100);
-        EXPECT_LE(host_.Queries().size(), 2u * (100 / 10 + 2)) << "a cycle waits at least 10 ms";
+        // Two queries a cycle at most, and a cycle lasts at least 10 ms however long this took.
+        std::size_t cycles = static_cast<std::size_t>(MillisecondsSince(polling) / 10 + 2);
+        EXPECT_LE(host_.Queries().size(), 2 * cycles) << "a cycle waits at least 10 ms";
         Clock::time_point start = Clock::now();
         glyphbox::Exit();
         EXPECT_LT(MillisecondsSince(start), 5000);

@@ -1,7 +1,7 @@
 #include "hosts/common/display_plugin_host.h"
 
+#include "hosts/common/beside_executable.h"
 #include "platform/dynamic_library.h"
-#include "platform/executable_path.h"
 #include "plugin_abi.h"
 
 namespace {
@@ -60,10 +60,7 @@ const char* DisplayPluginHost::Glyph(const char* name, const char* slot) const {
 }
 
 std::string PluginBesideExecutable(const char* baseName) {
-    char path[1024];
-    std::string folder(path, platform::GetExecutablePath(path, sizeof path));
-    folder.erase(folder.find_last_of(platform::kPathSeparator) + 1);
     char fileName[256];
     platform::PluginFileName(baseName, fileName, sizeof fileName);
-    return folder + fileName;
+    return BesideExecutable(fileName);
 }

@@ -10,6 +10,7 @@
 
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/text_file.h"
+#include "hosts/common/wall_clock.h"
 #include "hosts/lcd_host/lcd_pixels.h"
 #include "hosts/lcd_host/lcd_render.h"
 #include "hosts/lcd_host/lcd_screen.h"
@@ -76,11 +77,6 @@ bool LoadScreen(const Options& options, std::vector<ScreenRow>* rows) {
     std::fprintf(stderr, "lcdhost: %s: %s\n",
                  options.screenFile.empty() ? "built-in screen" : options.screenFile.c_str(), error.c_str());
     return false;
-}
-
-long long WallClockMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 void Show(const LcdScreen& screen, const Options& options, int frame, double elapsed) {

@@ -9,6 +9,7 @@
 
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/text_file.h"
+#include "hosts/common/wall_clock.h"
 #include "hosts/tv_host/scenario.h"
 #include "hosts/tv_host/tuner_plugin_host.h"
 #include "hosts/tv_host/tv_state.h"
@@ -90,10 +91,9 @@ private:
         if (options_.log.empty()) return;
         static const char* const kNames[] = {"zap", "pause", "play", "stop", "record", "mute",
                                              "volume", "file", "live", "menu", "quit"};
-        long long clock = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              std::chrono::system_clock::now().time_since_epoch()).count();
         std::ofstream out(options_.log, std::ios::binary | std::ios::app);
-        out << "event " << kNames[static_cast<int>(event.action)] << " " << event.value << " clock " << clock << "\n";
+        out << "event " << kNames[static_cast<int>(event.action)] << " " << event.value << " clock "
+            << WallClockMs() << "\n";
     }
 
     void Play(const TimedEvent& event) {

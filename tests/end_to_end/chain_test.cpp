@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/child_process.h"
+#include "hosts/common/beside_executable.h"
 #include "platform/executable_path.h"
 #include "tests/support/temp_folder.h"
 
@@ -30,12 +31,6 @@ struct Event {
     int value;
     long long clock;
 };
-
-std::string BesideTest(const std::string& name) {
-    char path[1024];
-    std::string own(path, platform::GetExecutablePath(path, sizeof path));
-    return own.substr(0, own.find_last_of(platform::kPathSeparator) + 1) + name;
-}
 
 std::vector<Frame> ReadFrames(const std::string& log) {
     std::vector<Frame> frames;
@@ -70,8 +65,8 @@ bool Shows(const Frame& frame, const std::string& text) {
 class Chain : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(BesideTest("Plugins"));
-        settings_ = BesideTest("Plugins") + platform::kPathSeparator + "glyphbox.ini";
+        std::filesystem::create_directories(BesideExecutable("Plugins"));
+        settings_ = BesideExecutable("Plugins") + platform::kPathSeparator + "glyphbox.ini";
         TempFolder::Put(settings_, "[Options]\r\nEnabled=1\r\nRefresh=500\r\nSignal=1\r\n");
         TempFolder::Put(screen_, "{f1:ServiceLabel}|{f1:Caption}\n{f1:EPG}\n{f2:Record:1}|{f1:IsRunning}\n{f1:Type}\n");
     }
@@ -80,12 +75,12 @@ protected:
     platform::ChildProcess StartTvHost(const std::string& scenario) {
         TempFolder::Put(scenarioFile_, scenario);
         const char* args[] = {"--scenario", scenarioFile_.c_str(), "--quiet", "--log", events_.c_str(), nullptr};
-        return platform::StartChild(BesideTest(std::string("tvhost") + platform::kExecutableSuffix).c_str(), args);
+        return platform::StartChild(BesideExecutable(std::string("tvhost") + platform::kExecutableSuffix).c_str(), args);
     }
     platform::ChildProcess StartLcdHost(const char* seconds) {
         const char* args[] = {"--screen", screen_.c_str(), "--size", "40x4", "--log", frames_.c_str(),
                               "--seconds", seconds, nullptr};
-        return platform::StartChild(BesideTest(std::string("lcdhost") + platform::kExecutableSuffix).c_str(), args);
+        return platform::StartChild(BesideExecutable(std::string("lcdhost") + platform::kExecutableSuffix).c_str(), args);
     }
 
     TempFolder folder_;

@@ -11,20 +11,15 @@
 #include <thread>
 
 #include "platform/child_process.h"
+#include "hosts/common/beside_executable.h"
 #include "platform/executable_path.h"
 #include "status_block/shared_block_mapping.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-std::string BesideTest(const std::string& name) {
-    char path[1024];
-    std::string own(path, platform::GetExecutablePath(path, sizeof path));
-    return own.substr(0, own.find_last_of(platform::kPathSeparator) + 1) + name;
-}
-
 platform::ChildProcess Start(const char* host, const char* const* args) {
-    return platform::StartChild(BesideTest(std::string(host) + platform::kExecutableSuffix).c_str(), args);
+    return platform::StartChild(BesideExecutable(std::string(host) + platform::kExecutableSuffix).c_str(), args);
 }
 
 void ExpectSane(const StatusBlock& block) {

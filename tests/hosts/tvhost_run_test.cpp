@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/child_process.h"
+#include "hosts/common/beside_executable.h"
 #include "platform/executable_path.h"
 #include "status_block/shared_block_mapping.h"
 #include "tests/support/temp_folder.h"
@@ -19,17 +20,11 @@ namespace {
 
 constexpr int kRunTimeoutMs = 60000;
 
-std::string BesideTest(const std::string& name) {
-    char path[1024];
-    std::string own(path, platform::GetExecutablePath(path, sizeof path));
-    return own.substr(0, own.find_last_of(platform::kPathSeparator) + 1) + name;
-}
-
 class TvHostRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings_ = BesideTest("Plugins") + platform::kPathSeparator + "glyphbox.ini";
-        std::filesystem::create_directories(BesideTest("Plugins"));
+        settings_ = BesideExecutable("Plugins") + platform::kPathSeparator + "glyphbox.ini";
+        std::filesystem::create_directories(BesideExecutable("Plugins"));
         std::filesystem::remove(settings_);
     }
     void TearDown() override { std::filesystem::remove(settings_); }
@@ -38,7 +33,7 @@ protected:
         std::string file = folder_.File("scenario.txt");
         TempFolder::Put(file, scenario);
         const char* args[] = {"--scenario", file.c_str(), "--quiet", nullptr};
-        child_ = platform::StartChild(BesideTest(std::string("tvhost") + platform::kExecutableSuffix).c_str(), args);
+        child_ = platform::StartChild(BesideExecutable(std::string("tvhost") + platform::kExecutableSuffix).c_str(), args);
         return child_.running ? 0 : -1;
     }
 

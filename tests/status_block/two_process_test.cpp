@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "hosts/common/beside_executable.h"
 #include "platform/child_process.h"
 #include "platform/executable_path.h"
 #include "status_block/shared_block_mapping.h"
@@ -15,12 +16,7 @@ namespace {
 
 constexpr int kChildTimeoutMs = 60000;
 
-std::string PeerPath() {
-    char path[1024];
-    std::string own(path, platform::GetExecutablePath(path, sizeof path));
-    return own.substr(0, own.find_last_of(platform::kPathSeparator) + 1) + "block_peer" +
-           platform::kExecutableSuffix;
-}
+std::string PeerPath() { return BesideExecutable(std::string("block_peer") + platform::kExecutableSuffix); }
 
 bool WaitForFile(const std::filesystem::path& file) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);

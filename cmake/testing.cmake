@@ -19,11 +19,12 @@ endif()
 include(GoogleTest)
 
 # add_project_test(NAME SOURCES files... [LIBS libs...] [RESOURCE_LOCK name])
-# RESOURCE_LOCK serialises tests that use one system-wide object, such as the real block.
+# RESOURCE_LOCK serialises tests that share one file, such as the settings beside a host.
+# Every test program opens a block of its own (tests/support/own_status_block.cpp).
 function(add_project_test name)
     cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE project_options GTest::gtest_main ${ARG_LIBS})
+    add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/own_status_block.cpp)
+    target_link_libraries(${name} PRIVATE project_options GTest::gtest_main platform ${ARG_LIBS})
     set(properties TIMEOUT 300)
     if(ARG_RESOURCE_LOCK)
         list(APPEND properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})

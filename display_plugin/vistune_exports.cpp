@@ -3,6 +3,7 @@
 #include "display_plugin/glyph_fields.h"
 #include "display_plugin/text_fields.h"
 #include "plugin_abi.h"
+#include "status_block/status_block_name.h"
 
 namespace {
 constexpr int kMinRefreshIntervalMs = 1000;
@@ -10,7 +11,7 @@ constexpr int kMinRefreshIntervalMs = 1000;
 
 extern "C" {
 
-PLUGIN_EXPORT void PLUGIN_STDCALL GlyphboxInit() { vistune::ConnectDisplay(kStatusBlockName); }
+PLUGIN_EXPORT void PLUGIN_STDCALL GlyphboxInit() { vistune::ConnectDisplay(StatusBlockName()); }
 
 // The block stays mapped until the library is unloaded.
 PLUGIN_EXPORT void PLUGIN_STDCALL GlyphboxFini() {}

@@ -2,6 +2,7 @@
 
 #include "platform/executable_path.h"
 #include "status_block/shared_block_mapping.h"
+#include "status_block/status_block_name.h"
 #include "tuner_plugin/settings.h"
 
 namespace glyphbox {
@@ -15,7 +16,7 @@ void* moduleInstance = nullptr;
 char settingsPath[kPathCapacity];
 
 SharedBlockMapping& Mapping() {
-    static SharedBlockMapping mapping(kStatusBlockName);
+    static SharedBlockMapping mapping(StatusBlockName());
     return mapping;
 }
 

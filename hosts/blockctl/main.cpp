@@ -15,6 +15,7 @@
 #include "hosts/common/cp1250.h"
 #include "hosts/common/display_plugin_host.h"
 #include "status_block/shared_block_mapping.h"
+#include "status_block/status_block_name.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ private:
 };
 
 StatusBlock* BlockTool::Block() {
-    if (!mapping_.View() && !mapping_.Create(kStatusBlockName))
+    if (!mapping_.View() && !mapping_.Create(StatusBlockName()))
         std::fprintf(stderr, "blockctl: cannot create or open the status block\n");
     return mapping_.View();
 }

@@ -6,6 +6,7 @@
 
 #include "hosts/common/display_plugin_host.h"
 #include "status_block/shared_block_mapping.h"
+#include "status_block/status_block_name.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ TEST_F(PluginExports, TheMinimumRefreshIntervalIsOneSecond) {
 }
 
 TEST_F(PluginExports, InitOpensTheBlockTheTunerSideFills) {
-    SharedBlockMapping tunerSide(kStatusBlockName);
+    SharedBlockMapping tunerSide(StatusBlockName());
     ASSERT_NE(tunerSide.View(), nullptr);
     tunerSide.View()->player.recording = 1;
     std::snprintf(tunerSide.View()->player.serviceLabel, 32, "Kana\xB3 7");
@@ -42,7 +43,7 @@ TEST_F(PluginExports, InitOpensTheBlockTheTunerSideFills) {
 }
 
 TEST_F(PluginExports, ASecondInitStartsTheBlinkAgainOnTheSameBlock) {
-    SharedBlockMapping tunerSide(kStatusBlockName);
+    SharedBlockMapping tunerSide(StatusBlockName());
     ASSERT_NE(tunerSide.View(), nullptr);
     tunerSide.View()->player.recording = 1;
     plugin_.Init();
@@ -54,7 +55,7 @@ TEST_F(PluginExports, ASecondInitStartsTheBlinkAgainOnTheSameBlock) {
 }
 
 TEST_F(PluginExports, AnswersKeepComingAfterFini) {
-    SharedBlockMapping tunerSide(kStatusBlockName);
+    SharedBlockMapping tunerSide(StatusBlockName());
     ASSERT_NE(tunerSide.View(), nullptr);
     tunerSide.View()->player.volume = 17;
     plugin_.Init();

@@ -14,6 +14,7 @@
 #include "hosts/common/beside_executable.h"
 #include "platform/executable_path.h"
 #include "status_block/shared_block_mapping.h"
+#include "status_block/status_block_name.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -35,7 +36,7 @@ TEST(Chaos, HostsStartedAndKilledInAnyOrderLeaveTheBlockSane) {
     const char* lcdArgs[] = {"--log", frames.c_str(), "--seconds", "120", nullptr};
     std::mt19937 random(8122026);
     platform::ChildProcess tv, lcd;
-    SharedBlockMapping watcher(kStatusBlockName);
+    SharedBlockMapping watcher(StatusBlockName());
     ASSERT_NE(watcher.View(), nullptr);
     for (int round = 0; round < 10; ++round) {
         platform::ChildProcess& child = random() % 2 ? tv : lcd;
@@ -64,7 +65,7 @@ TEST(Chaos, AHostKilledWithoutCleaningUpLeavesAFreshBlockForTheNext) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2000));
     platform::WaitChild(tv, 0);
     // No process holds the block now; the next one to open it gets zeros, as on Windows.
-    SharedBlockMapping next(kStatusBlockName);
+    SharedBlockMapping next(StatusBlockName());
     ASSERT_NE(next.View(), nullptr);
     EXPECT_EQ(next.View()->blockSize, 0u);
     EXPECT_EQ(next.View()->player.serviceLabel[0], '\0');

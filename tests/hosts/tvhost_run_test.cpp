@@ -14,6 +14,7 @@
 #include "hosts/common/beside_executable.h"
 #include "platform/executable_path.h"
 #include "status_block/shared_block_mapping.h"
+#include "status_block/status_block_name.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -52,7 +53,7 @@ protected:
 };
 
 TEST_F(TvHostRun, ThePlugInFillsTheBlockAndSavesTheMenuChoices) {
-    SharedBlockMapping display(kStatusBlockName);
+    SharedBlockMapping display(StatusBlockName());
     ASSERT_NE(display.View(), nullptr);
     TempFolder::Put(settings_, "[Options]\r\nRefresh=500\r\n");
     ASSERT_EQ(RunTvHost("service tv 1 \"Kanał Jeden\" \"Północ\" \"20:00  Wiadomości\"\n"

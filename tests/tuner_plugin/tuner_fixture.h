@@ -9,6 +9,7 @@
 #include <string>
 
 #include "status_block/shared_block_mapping.h"
+#include "status_block/status_block_name.h"
 #include "tests/support/temp_folder.h"
 #include "tests/tuner_plugin/fake_host.h"
 #include "tuner_plugin/entry_points.h"
@@ -17,6 +18,7 @@
 class TunerTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_TRUE(host_.Opened()) << "the test host's window could not be created";
         glyphbox::AttachProcess(nullptr);
         settingsFile_ = glyphbox::SettingsPath();
         std::filesystem::create_directories(std::filesystem::path(settingsFile_).parent_path());
@@ -45,7 +47,7 @@ protected:
     int IsRunning() const { return std::atomic_ref<std::int8_t>(display_.View()->isRunning).load(); }
 
     FakeHost host_;
-    SharedBlockMapping display_{kStatusBlockName};
+    SharedBlockMapping display_{StatusBlockName()};
     std::string settingsFile_;
     char character_ = 0;
     std::int32_t integer_ = -1;

@@ -14,9 +14,12 @@ struct SharedMemoryHandle {
     char objectName[256] = {};
 };
 
-// Creates the object with `size` zero bytes, or opens it when another process made it first;
-// every user may read and write it. `created` (may be null) tells which. A handle with
-// open == false means failure.
+// Creates the object with `size` zero bytes, or opens it when another process made it first.
+// Each user has their own object under a name (a logon session's namespace on Windows, the
+// user's id in the name elsewhere). `created` (may be null) tells which. A handle with
+// open == false means failure: also, elsewhere, an object that another user owns or others
+// may open, one that stays smaller than `size`, or one whose lock another process keeps
+// (given up after about a second).
 SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* created);
 
 // Maps `size` bytes of the object read/write; null on failure. The view outlives the handle.

@@ -1,6 +1,8 @@
 // Every holder keeps a shared flock on the object; whoever can turn it into an exclusive one
 // is the last holder and unlinks the name, so the block vanishes with its last user as a
-// Windows mapping does.
+// Windows mapping does. POSIX shared memory is one namespace for the whole machine, so each
+// user gets a name of their own and an object only they can open, as a logon session's
+// namespace gives on Windows; nothing another process does may block us for long.
 #include "platform/shared_memory.h"
 
 #include <errno.h>
@@ -8,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +20,10 @@ namespace platform {
 namespace {
 
 constexpr int kOpenAttempts = 100;
+// A holder takes the exclusive lock only for the moment it closes; anyone holding it
+// longer is not one of us, and we give up rather than hang the host.
+constexpr int kLockAttempts = 500;
+constexpr long kLockPauseNs = 2000000;  // 2 ms: a second in all
 // Longer names are shortened, keeping a hash of the whole so distinct names stay distinct.
 constexpr std::size_t kLongestKeptName = 200;
 
@@ -26,27 +33,52 @@ std::uint64_t HashName(const char* name) {
     return hash;
 }
 
-// POSIX names are "/name" with no further slash and at most NAME_MAX bytes.
+// POSIX names are "/name" with no further slash and at most NAME_MAX bytes; the user's id
+// ends it.
 void MakeObjectName(const char* name, char* out, std::size_t size) {
+    unsigned user = static_cast<unsigned>(geteuid());
     if (std::strlen(name) <= kLongestKeptName)
-        std::snprintf(out, size, "/%s", name);
+        std::snprintf(out, size, "/%s.%u", name, user);
     else
-        std::snprintf(out, size, "/%.*s~%016llx", static_cast<int>(kLongestKeptName), name,
-                      static_cast<unsigned long long>(HashName(name)));
+        std::snprintf(out, size, "/%.*s~%016llx.%u", static_cast<int>(kLongestKeptName), name,
+                      static_cast<unsigned long long>(HashName(name)), user);
     for (char* p = out + 1; *p; ++p)
         if (*p == '/') *p = '_';
 }
 
+// An object someone else made under our name, or one that others may open, could be
+// changed or cut short under us at any time.
+bool OnlyOursToUse(int fd) {
+    struct stat info;
+    return fstat(fd, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 077) == 0;
+}
+
 int OpenOrCreate(const char* objectName, bool* created) {
-    int fd = shm_open(objectName, O_RDWR | O_CREAT | O_EXCL, 0666);
+    int fd = shm_open(objectName, O_RDWR | O_CREAT | O_EXCL, 0600);
     if (fd >= 0) {
         *created = true;
-        fchmod(fd, 0666);  // the umask must not keep another user's host out
+        fchmod(fd, 0600);
         return fd;
     }
     if (errno != EEXIST) return -1;
     *created = false;
-    return shm_open(objectName, O_RDWR, 0666);
+    fd = shm_open(objectName, O_RDWR, 0600);
+    if (fd >= 0 && !OnlyOursToUse(fd)) {
+        close(fd);
+        errno = EACCES;
+        return -1;
+    }
+    return fd;
+}
+
+bool LockSharedBounded(int fd) {
+    const timespec pause{0, kLockPauseNs};
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        if (flock(fd, LOCK_SH | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        nanosleep(&pause, nullptr);
+    }
+    return false;
 }
 
 // Opens the object holding a shared lock on a name that is still linked: the last holder
@@ -68,7 +100,11 @@ int OpenLinkedAndLocked(const char* objectName, bool* created) {
             }
         }
         struct stat info;
-        if (flock(fd, LOCK_SH) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0) return fd;
+        if (!LockSharedBounded(fd)) {
+            close(fd);
+            return -1;
+        }
+        if (fstat(fd, &info) == 0 && info.st_nlink > 0) return fd;
         close(fd);
     }
     return -1;
@@ -85,9 +121,11 @@ SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* 
     int fd = OpenLinkedAndLocked(objectName, &wasCreated);
     if (fd < 0) return handle;
     // Growing is idempotent, so an opener finishes the job of a creator that died early.
+    // Mapping more than the object holds would fault at the first read past its end.
     struct stat info;
     if (fstat(fd, &info) != 0 ||
-        (info.st_size < static_cast<off_t>(size) && ftruncate(fd, size) != 0)) {
+        (info.st_size < static_cast<off_t>(size) && ftruncate(fd, size) != 0) ||
+        fstat(fd, &info) != 0 || info.st_size < static_cast<off_t>(size)) {
         close(fd);
         return handle;
     }

@@ -55,11 +55,13 @@ int ShowRefreshLabel() {
 
 int ToggleEnabled() {
     CurrentSettings().enabled.store(Toggled(CurrentSettings().enabled.load()));
+    CurrentSettings().known.fetch_or(kEnabledKnown);
     return ShowEnabledCheck();
 }
 
 int ToggleSignal() {
     CurrentSettings().signalEnabled.store(Toggled(CurrentSettings().signalEnabled.load()));
+    CurrentSettings().known.fetch_or(kSignalKnown);
     return ShowSignalCheck();
 }
 
@@ -68,6 +70,7 @@ int NextRefreshInterval() {
     for (const Step& step : kRefreshCycle) {
         if (step.from == interval) {
             CurrentSettings().refreshInterval.store(step.to);
+            CurrentSettings().known.fetch_or(kRefreshKnown);
             break;
         }
     }

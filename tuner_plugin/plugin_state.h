@@ -10,10 +10,19 @@
 
 namespace glyphbox {
 
+// Bits of Settings::known.
+inline constexpr unsigned kEnabledKnown = 1;
+inline constexpr unsigned kRefreshKnown = 2;
+inline constexpr unsigned kSignalKnown = 4;
+inline constexpr unsigned kAllKnown = kEnabledKnown | kRefreshKnown | kSignalKnown;
+
 struct Settings {
     std::atomic<std::int8_t> enabled{0};
     std::atomic<std::int32_t> refreshInterval{0};  // milliseconds
     std::atomic<std::int8_t> signalEnabled{0};
+    // Which values were loaded or changed by the user since the last save: only those are
+    // saved, so a host that exits without a start never writes its zeros over the file.
+    std::atomic<unsigned> known{0};
 };
 
 Settings& CurrentSettings();

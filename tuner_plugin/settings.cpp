@@ -25,15 +25,17 @@ int LoadSettings(const char* path) {
     settings.enabled = static_cast<std::int8_t>(file.ReadInt(kSection, "Enabled", kDefaultEnabled, 10));
     settings.refreshInterval = file.ReadInt(kSection, "Refresh", kDefaultRefreshMs, 10);
     settings.signalEnabled = static_cast<std::int8_t>(file.ReadInt(kSection, "Signal", kDefaultSignal, 10));
+    settings.known = kAllKnown;
     return 0;
 }
 
 int SaveSettings(const char* path) {
     ProfileFile file(path);
-    const Settings& settings = CurrentSettings();
-    file.WriteInt(kSection, "Enabled", settings.enabled, 10);
-    file.WriteInt(kSection, "Refresh", settings.refreshInterval, 10);
-    file.WriteInt(kSection, "Signal", settings.signalEnabled, 10);
+    Settings& settings = CurrentSettings();
+    unsigned known = settings.known.exchange(0);
+    if (known & kEnabledKnown) file.WriteInt(kSection, "Enabled", settings.enabled, 10);
+    if (known & kRefreshKnown) file.WriteInt(kSection, "Refresh", settings.refreshInterval, 10);
+    if (known & kSignalKnown) file.WriteInt(kSection, "Signal", settings.signalEnabled, 10);
     return 0;
 }
 

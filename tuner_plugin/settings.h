@@ -18,7 +18,8 @@ void SettingsPathBeside(const char* executablePath, char separator, char* out, s
 // missing values give the defaults. Returns 0.
 int LoadSettings(const char* path);
 
-// Writes the module state's settings. Returns 0; a failed write is not reported.
+// Writes the settings loaded or changed by the user since the last save (none before the
+// first load), then counts them as saved. Returns 0; a failed write is not reported.
 int SaveSettings(const char* path);
 
 }  // namespace glyphbox

@@ -39,6 +39,24 @@ TEST_F(TunerSettings, FlagsKeepTheLowByteOfTheNumberRead) {
     EXPECT_EQ(SavedSettings(), "[Options]\r\nEnabled=0\r\nRefresh=500\r\nSignal=-56\r\n");
 }
 
+// Before a start (or after the last save) the plug-in holds no settings of the user's: an
+// exit must not write its zeros over them, and a menu choice writes only what it changed.
+TEST_F(TunerSettings, OnlySettingsLoadedOrChangedSinceTheLastSaveAreWritten) {
+    const std::string users = "; mine\r\n[Options]\r\nEnabled=1\r\nRefresh=5000\r\nSignal=1\r\n";
+    PutSettings(users);
+    glyphbox::Exit();
+    EXPECT_EQ(SavedSettings(), users) << "an exit before any start";
+    glyphbox::Start(host_.Window(), nullptr, nullptr);
+    glyphbox::Exit();
+    const std::string edited = "; mine\r\n[Options]\r\nEnabled=1\r\nRefresh=750\r\nSignal=0\r\n";
+    PutSettings(edited);
+    glyphbox::Exit();
+    EXPECT_EQ(SavedSettings(), edited) << "a second exit";
+    glyphbox::MenuSelect(glyphbox::kEnabledItem);
+    glyphbox::Exit();
+    EXPECT_EQ(SavedSettings(), "; mine\r\n[Options]\r\nEnabled=0\r\nRefresh=750\r\nSignal=0\r\n");
+}
+
 TEST_F(TunerSettings, AHandEditedIntervalIsKeptAsItWasRead) {
     StartWith("[Options]\r\nRefresh=-7\r\n");
     glyphbox::Event();

@@ -12,11 +12,19 @@ int blinkCounter = 0;
 
 }  // namespace
 
+// Another thread of the display host may be answering a field right now, through the
+// view: replacing a mapping that is there would unmap the memory under it.
 void ConnectDisplay(const char* blockName) {
+    blinkCounter = 0;
+    if (blockMapping.View()) return;
     blockMapping.Create(blockName);
     const StatusBlock* view = blockMapping.View();
     block = view ? view : &emptyBlock;
-    blinkCounter = 0;
+}
+
+void DisconnectDisplay() {
+    block = &emptyBlock;
+    blockMapping.Close();
 }
 
 const StatusBlock& Block() { return *block; }

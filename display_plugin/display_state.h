@@ -5,9 +5,14 @@
 
 namespace vistune {
 
-// Creates or opens the named block and resets the blink counter. Until a block is mapped,
-// Block() is an all-zero stand-in, so every field answers as for an empty block.
+// Creates or opens the named block, unless one is mapped already, and resets the blink
+// counter. Until a block is mapped, Block() is an all-zero stand-in, so every field answers
+// as for an empty block.
 void ConnectDisplay(const char* blockName);
+
+// Closes the block, leaving the all-zero stand-in: for tests, which give each case a block
+// of its own.
+void DisconnectDisplay();
 
 // The block the answers read, afresh at every call.
 const StatusBlock& Block();

@@ -16,8 +16,10 @@ protected:
     void SetUp() override {
         name_ = UniqueBlockName();
         ASSERT_TRUE(filler_.Create(name_.c_str()));
+        vistune::DisconnectDisplay();
         vistune::ConnectDisplay(name_.c_str());
     }
+    void TearDown() override { vistune::DisconnectDisplay(); }
 
     StatusBlock& Block() { return *filler_.View(); }
     PlayerRecord& Player() { return filler_.View()->player; }

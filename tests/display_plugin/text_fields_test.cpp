@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "display_plugin/text_fields.h"
 #include "tests/display_plugin/display_fixture.h"
@@ -189,15 +191,22 @@ TEST_F(TextFields, AnUnmappedBlockAnswersAsAnEmptyOne) {
     EXPECT_STREQ(AnswerTextField("PlayStatus"), "STOP");
 }
 
-TEST_F(TextFields, ConnectingAgainReleasesTheEarlierBlock) {
+// The display host may call GlyphboxInit again while another of its threads answers a
+// field: the block it reads must stay mapped all along.
+TEST_F(TextFields, ConnectingAgainKeepsTheBlockUnderAReaderThatIsAnswering) {
+    Put(Player().serviceLabel, "Jedynka");
     std::string otherName = UniqueBlockName();
-    vistune::ConnectDisplay(otherName.c_str());
-    Put(Player().serviceLabel, "x");
-    filler_.Close();
-    // Had the display kept its first mapping, the first block would still hold "x".
-    SharedBlockMapping reopened(name_.c_str());
-    ASSERT_NE(reopened.View(), nullptr);
-    EXPECT_STREQ(reopened.View()->player.serviceLabel, "");
+    std::atomic<bool> done{false};
+    std::atomic<int> wrong{0};
+    std::thread reader([&] {
+        while (!done.load())
+            if (std::strcmp(AnswerTextField("ServiceLabel"), "Jedynka") != 0) ++wrong;
+    });
+    for (int init = 0; init < 200; ++init) vistune::ConnectDisplay(otherName.c_str());
+    done = true;
+    reader.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_STREQ(AnswerTextField("ServiceLabel"), "Jedynka");
 }
 
 }  // namespace

@@ -32,6 +32,10 @@ else()
     # The plug-ins export their entry points only, whichever static library the code is in.
     target_compile_options(plugin_options INTERFACE
         $<$<COMPILE_LANGUAGE:CXX>:-fvisibility=hidden -fvisibility-inlines-hidden>)
+    # A "unique" symbol makes the C library keep the whole plug-in loaded for good, so a host
+    # could never unload it (and nothing would show what unloading does).
+    target_compile_options(plugin_options INTERFACE
+        $<$<AND:$<COMPILE_LANGUAGE:CXX>,$<CXX_COMPILER_ID:GNU>>:-fno-gnu-unique>)
 endif()
 
 if(WIN32)

@@ -17,6 +17,9 @@ void* FindExport(void* library, const char* name);
 // Unloads a library from LoadDynamicLibrary; null is ignored.
 void FreeDynamicLibrary(void* library);
 
+// True while the library at `path` is loaded in this process, by anyone.
+bool DynamicLibraryIsLoaded(const char* path);
+
 // The file name a plug-in library has on this platform: "vistune" -> "vistune.dll" or
 // "libvistune.so". Writes at most `size` bytes, terminated.
 void PluginFileName(const char* baseName, char* out, int size);

@@ -3,11 +3,20 @@
 
 namespace platform {
 
-// Starts `body(argument)` on a new thread; false if it could not be started. The thread keeps
-// the library holding `body` loaded for as long as it runs: on Windows it holds a module
-// reference and ends through FreeLibraryAndExitThread; elsewhere the library stays loaded
-// for the rest of the process once a worker has run.
-bool StartWorkerThread(void (*body)(void*), void* argument);
+struct WorkerThread;
+
+// Starts `body(argument)` on a new thread; null if it could not be started. The thread holds
+// a reference to the library holding `body`, so a host that unloads the library while the
+// thread runs only drops its own reference. Every thread started is handed to
+// ReleaseWorkerThread exactly once.
+WorkerThread* StartWorkerThread(void (*body)(void*), void* argument);
+
+// Lets go of a thread whose body has returned or is about to: waits at most `timeoutMs` for
+// it to end, then drops its library reference. A thread that has not ended by then keeps
+// its reference, and so its library, loaded for the rest of the process. On Windows the
+// thread drops its reference itself as it ends (FreeLibraryAndExitThread), so this does
+// not wait. Null is ignored.
+void ReleaseWorkerThread(WorkerThread* thread, int timeoutMs);
 
 // Called as the library is unloaded, after the workers were told to stop: waits at most
 // `timeoutMs` for `finished()` to answer true where that is allowed. Windows forbids

@@ -14,16 +14,20 @@ namespace {
 
 constexpr int kShortestCycleMs = 10;
 constexpr int kLongestStopWaitMs = 20000;
+constexpr int kEndedWorkerExitMs = 1000;
 
 struct WorkerControl {
     std::atomic<int> holders{2};  // the worker and the entry points
     std::atomic<bool> running{true};
     platform::Event* wake = nullptr;
     platform::Event* stopped = nullptr;
+    platform::WorkerThread* thread = nullptr;  // the stop's to release
 };
 
-// Only the entry-point thread touches this.
-WorkerControl* current = nullptr;
+// The started worker, if any; whoever takes it out owns its stop.
+std::atomic<WorkerControl*> current{nullptr};
+// Stops that are still waiting for their worker.
+std::atomic<int> stopsWaiting{0};
 // Workers that have not yet made their last access to the block, including any that
 // outlived a stop's wait.
 std::atomic<int> liveWorkers{0};
@@ -75,10 +79,10 @@ void RunWorker(void* argument) {
     LetGo(control);
 }
 
-// Tells the current worker to stop, cutting its wait short.
-void TellCurrentToStop() {
-    current->running.store(false);
-    platform::SignalEvent(current->wake);
+// Tells the worker to stop, cutting its wait short.
+void TellToStop(WorkerControl* control) {
+    control->running.store(false);
+    platform::SignalEvent(control->wake);
 }
 
 // Destroyed before the block mapping (it is made after it), so no worker still writes the
@@ -86,10 +90,9 @@ void TellCurrentToStop() {
 struct UnloadGuard {
     ~UnloadGuard() {
         int waitMs = StopWaitMs(CurrentSettings().refreshInterval.load());
-        if (current) {
-            TellCurrentToStop();
-            LetGo(current);
-            current = nullptr;
+        if (WorkerControl* control = current.exchange(nullptr)) {
+            TellToStop(control);
+            LetGo(control);
         }
         platform::AwaitWorkersBeforeUnload(NoWorkerLeft, waitMs);
     }
@@ -107,7 +110,7 @@ int StopWaitMs(std::int32_t refreshInterval) {
 }
 
 int StartWorker() {
-    if (current) return 1;
+    if (current.load() || stopsWaiting.load() > 0) return 1;
     Block();  // the mapping exists before the guard, so it is released after it
     static UnloadGuard guard;
     void* memory = std::malloc(sizeof(WorkerControl));
@@ -117,29 +120,33 @@ int StartWorker() {
     control->stopped = platform::NewEvent(nullptr);
     // `running` is already set, so a stop that comes before the thread's first step is kept.
     liveWorkers.fetch_add(1);
-    if (!control->wake || !control->stopped ||
-        !platform::StartWorkerThread(RunWorker, control)) {
+    if (control->wake && control->stopped) control->thread = platform::StartWorkerThread(RunWorker, control);
+    if (control->thread == nullptr) {
         liveWorkers.fetch_sub(1);
         control->holders.store(1);
         LetGo(control);
         return 0;
     }
-    current = control;
+    current.store(control);
     return 0;
 }
 
 int StopWorker() {
     SetIsRunning(0);
-    if (current == nullptr) return 0;
-    TellCurrentToStop();
-    platform::WaitForEventServingQueries(current->stopped,
-                                         StopWaitMs(CurrentSettings().refreshInterval.load()));
-    LetGo(current);
-    current = nullptr;
+    WorkerControl* control = current.exchange(nullptr);
+    if (control == nullptr) return 0;
+    stopsWaiting.fetch_add(1);
+    TellToStop(control);
+    bool ended = platform::WaitForEventServingQueries(
+        control->stopped, StopWaitMs(CurrentSettings().refreshInterval.load()));
+    // A worker that signalled its end is only a return away from it.
+    platform::ReleaseWorkerThread(control->thread, ended ? kEndedWorkerExitMs : 0);
+    stopsWaiting.fetch_sub(1);
+    LetGo(control);
     return 0;
 }
 
-bool WorkerStarted() { return current != nullptr; }
+bool WorkerStarted() { return current.load() != nullptr; }
 
 int LiveWorkers() { return liveWorkers.load(); }
 

@@ -6,6 +6,12 @@
 // short, `stopped` tells the stop that it has ended. The control is freed by whichever of
 // the two lets go of it last, so a worker that outlives a stop's wait never signals a
 // closed event.
+//
+// A stop's wait answers the messages other threads send the host window, and the host's
+// handler for one of them may call an entry point again. So a stop takes its worker out of
+// the module state before it waits: a stop re-entered during the wait finds no worker and
+// returns at once, and a start re-entered then starts nothing (the next event after the
+// stop does).
 #pragma once
 
 #include <cstdint>
@@ -15,13 +21,13 @@ namespace glyphbox {
 inline constexpr std::uint32_t kSignalQuery = 0x01022001;
 inline constexpr std::uint32_t kPlayerQuery = 0x01023011;
 
-// Starts a worker unless one was started since the last ForgetWorker: 1 if one was, 0 after
-// starting (or failing to start) one.
+// Starts a worker unless one is already started or a stop is still waiting for the last
+// one: 1 then, 0 after starting (or failing to start) one.
 int StartWorker();
 
 // Writes 0 into isRunning, tells the worker to stop and waits for it, answering the
-// host's queries meanwhile, at most twice the refresh interval. Returns 0; does nothing
-// more when no worker was started.
+// host's queries meanwhile, at most twice the refresh interval, then lets go of its thread.
+// Returns 0; does nothing more when no worker was started or another stop already has it.
 int StopWorker();
 
 // True while a started worker has not been stopped.

@@ -21,6 +21,12 @@ void FreeDynamicLibrary(void* library) {
     if (library) dlclose(library);
 }
 
+bool DynamicLibraryIsLoaded(const char* path) {
+    void* library = path ? dlopen(path, RTLD_NOW | RTLD_NOLOAD) : nullptr;
+    if (library) dlclose(library);
+    return library != nullptr;
+}
+
 void PluginFileName(const char* baseName, char* out, int size) {
     std::snprintf(out, size, "lib%s.so", baseName);
 }

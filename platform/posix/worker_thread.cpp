@@ -7,43 +7,63 @@
 #include <cstdlib>
 
 namespace platform {
-namespace {
 
-struct ThreadStart {
+struct WorkerThread {
+    pthread_t thread;
+    void* library;  // our reference, null where the library could not be found
     void (*body)(void*);
     void* argument;
 };
 
+namespace {
+
 void* RunWorker(void* parameter) {
-    ThreadStart start = *static_cast<ThreadStart*>(parameter);
-    std::free(parameter);
-    start.body(start.argument);
+    auto* worker = static_cast<WorkerThread*>(parameter);
+    worker->body(worker->argument);
     return nullptr;
 }
 
-// A thread cannot release its own library and end without returning into it, so the
-// library that runs a worker is never unloaded.
-void KeepLibraryLoaded(void (*body)(void*)) {
+// A thread cannot drop its own library's last reference and end without returning into
+// it, so the reference is dropped by whoever joins the thread once it has ended.
+void* ReferenceLibraryOf(void (*body)(void*)) {
     Dl_info info;
-    if (dladdr(reinterpret_cast<void*>(body), &info) == 0 || info.dli_fname == nullptr) return;
-    if (void* self = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE)) dlclose(self);
+    if (dladdr(reinterpret_cast<void*>(body), &info) == 0 || info.dli_fname == nullptr) return nullptr;
+    return dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+}
+
+timespec DeadlineAfter(int timeoutMs) {
+    timespec deadline;
+    clock_gettime(CLOCK_REALTIME, &deadline);
+    long long ns = deadline.tv_nsec + static_cast<long long>(timeoutMs < 0 ? 0 : timeoutMs) * 1000000;
+    deadline.tv_sec += static_cast<time_t>(ns / 1000000000);
+    deadline.tv_nsec = static_cast<long>(ns % 1000000000);
+    return deadline;
 }
 
 }  // namespace
 
-bool StartWorkerThread(void (*body)(void*), void* argument) {
-    auto* start = static_cast<ThreadStart*>(std::malloc(sizeof(ThreadStart)));
-    if (start == nullptr) return false;
-    *start = {body, argument};
-    KeepLibraryLoaded(body);
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-    pthread_t thread;
-    bool started = pthread_create(&thread, &attributes, RunWorker, start) == 0;
-    pthread_attr_destroy(&attributes);
-    if (!started) std::free(start);
-    return started;
+WorkerThread* StartWorkerThread(void (*body)(void*), void* argument) {
+    auto* worker = static_cast<WorkerThread*>(std::malloc(sizeof(WorkerThread)));
+    if (worker == nullptr) return nullptr;
+    *worker = {pthread_t{}, ReferenceLibraryOf(body), body, argument};
+    if (pthread_create(&worker->thread, nullptr, RunWorker, worker) != 0) {
+        if (worker->library) dlclose(worker->library);
+        std::free(worker);
+        return nullptr;
+    }
+    return worker;
+}
+
+void ReleaseWorkerThread(WorkerThread* worker, int timeoutMs) {
+    if (worker == nullptr) return;
+    timespec deadline = DeadlineAfter(timeoutMs);
+    if (pthread_timedjoin_np(worker->thread, nullptr, &deadline) == 0) {
+        if (worker->library) dlclose(worker->library);
+        std::free(worker);
+        return;
+    }
+    // Still running: it keeps its library loaded, and its own record, for good.
+    pthread_detach(worker->thread);
 }
 
 void AwaitWorkersBeforeUnload(bool (*finished)(), int timeoutMs) {

@@ -26,6 +26,8 @@ void FreeDynamicLibrary(void* library) {
     if (library) FreeLibrary(static_cast<HMODULE>(library));
 }
 
+bool DynamicLibraryIsLoaded(const char* path) { return path && GetModuleHandleA(path) != nullptr; }
+
 void PluginFileName(const char* baseName, char* out, int size) {
     std::snprintf(out, size, "%s.dll", baseName);
 }

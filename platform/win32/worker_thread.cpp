@@ -3,6 +3,11 @@
 #include <windows.h>
 
 namespace platform {
+
+struct WorkerThread {
+    HANDLE handle;
+};
+
 namespace {
 
 struct ThreadStart {
@@ -20,23 +25,36 @@ DWORD WINAPI RunWorker(void* parameter) {
     FreeLibraryAndExitThread(start.module, 0);
 }
 
+template <typename T>
+T* Allocate() {
+    return static_cast<T*>(HeapAlloc(GetProcessHeap(), 0, sizeof(T)));
+}
+
 }  // namespace
 
-bool StartWorkerThread(void (*body)(void*), void* argument) {
+WorkerThread* StartWorkerThread(void (*body)(void*), void* argument) {
     HMODULE module = nullptr;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                             reinterpret_cast<LPCSTR>(body), &module))
-        return false;
-    auto* start = static_cast<ThreadStart*>(HeapAlloc(GetProcessHeap(), 0, sizeof(ThreadStart)));
+        return nullptr;
+    auto* start = Allocate<ThreadStart>();
+    auto* worker = Allocate<WorkerThread>();
     if (start) *start = {body, argument, module};
-    HANDLE thread = start ? CreateThread(nullptr, 0, RunWorker, start, 0, nullptr) : nullptr;
+    HANDLE thread = start && worker ? CreateThread(nullptr, 0, RunWorker, start, 0, nullptr) : nullptr;
     if (thread == nullptr) {
         if (start) HeapFree(GetProcessHeap(), 0, start);
+        if (worker) HeapFree(GetProcessHeap(), 0, worker);
         FreeLibrary(module);
-        return false;
+        return nullptr;
     }
-    CloseHandle(thread);
-    return true;
+    worker->handle = thread;
+    return worker;
+}
+
+void ReleaseWorkerThread(WorkerThread* worker, int) {
+    if (worker == nullptr) return;
+    CloseHandle(worker->handle);
+    HeapFree(GetProcessHeap(), 0, worker);
 }
 
 void AwaitWorkersBeforeUnload(bool (*)(), int) {}

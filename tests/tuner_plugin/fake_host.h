@@ -26,6 +26,8 @@ public:
     FakeHost(const FakeHost&) = delete;
     FakeHost& operator=(const FakeHost&) = delete;
 
+    // False when the window could not be created (a Wine prefix still being prepared).
+    bool Opened() const { return window_ != nullptr; }
     platform::HostWindow Window() { return platform::TvWindowHandle(window_); }
 
     std::vector<std::uint32_t> Queries() const {
@@ -41,6 +43,14 @@ public:
 
     // The next queries take this long to answer, as a busy host would.
     std::atomic<int> answerDelayMs{0};
+
+    // The next query's handler calls `call` after its delay, as a host whose handler for a
+    // message calls one of the plug-in's entry points would. On Windows the handler runs on
+    // the thread that is waiting in a stop; on Linux, on the worker's.
+    void ReenterDuringNextQuery(std::function<void()> call) {
+        reentry_ = std::move(call);
+        reenter_ = true;
+    }
 
     // Serves the plug-in until `condition` holds or `timeoutMs` has passed.
     bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
@@ -63,6 +73,7 @@ private:
         FakeHost& host = Self(context);
         if (int delay = host.answerDelayMs.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        if (host.reenter_.exchange(false)) host.reentry_();
         std::lock_guard<std::mutex> lock(host.mutex_);
         host.queries_.push_back(command);
         if (command == glyphbox::kSignalQuery) {
@@ -82,6 +93,8 @@ private:
     }
 
     platform::TvWindow* window_ = nullptr;
+    std::function<void()> reentry_;
+    std::atomic<bool> reenter_{false};
     mutable std::mutex mutex_;
     std::vector<std::uint32_t> queries_;
     std::function<bool()> condition_;

@@ -13,6 +13,10 @@ if(NOT WINE_PROGRAM)
                     "(run scripts/install_deps.sh as root)")
     set(WINE_PROGRAM ${WINE_LOADER})
 endif()
+find_program(WINESERVER_PROGRAM wineserver PATHS /usr/lib/wine)
+if(NOT WINESERVER_PROGRAM)
+    set(WINESERVER_PROGRAM wineserver)
+endif()
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine_run.sh.in ${CMAKE_BINARY_DIR}/wine_run.sh
                @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ

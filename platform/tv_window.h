@@ -27,7 +27,7 @@ struct TvWindow;
 // Null on failure.
 TvWindow* OpenTvWindow(const char* title, void* pluginLibrary, const TvWindowEvents& events);
 
-// What On_Start receives as the host's main window.
+// What On_Start receives as the host's main window; null for a null window.
 HostWindow TvWindowHandle(TvWindow* window);
 
 // Runs the window until a tick answers false, calling it every `tickMs`.

@@ -58,7 +58,7 @@ TvWindow* OpenTvWindow(const char*, void*, const TvWindowEvents& events) {
     return window;
 }
 
-HostWindow TvWindowHandle(TvWindow* window) { return &window->callbacks; }
+HostWindow TvWindowHandle(TvWindow* window) { return window ? &window->callbacks : nullptr; }
 
 void RunTvWindow(TvWindow* window, int tickMs) {
     const timespec pause{tickMs / 1000, (tickMs % 1000) * 1000000L};

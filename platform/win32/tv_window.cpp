@@ -72,7 +72,7 @@ TvWindow* OpenTvWindow(const char* title, void* pluginLibrary, const TvWindowEve
     return self;
 }
 
-HostWindow TvWindowHandle(TvWindow* window) { return window->window; }
+HostWindow TvWindowHandle(TvWindow* window) { return window ? window->window : nullptr; }
 
 void RunTvWindow(TvWindow* window, int tickMs) {
     SetTimer(window->window, kTickTimer, static_cast<UINT>(tickMs), nullptr);

@@ -32,6 +32,17 @@ TEST_F(TunerWorker, StartAloneRunsNoWorker) {
     EXPECT_EQ(IsRunning(), 0);
 }
 
+TEST_F(TunerWorker, AHostWithoutAWindowIsNeverCalled) {
+    PutSettings(kFast);
+    glyphbox::Start(nullptr, &character_, &integer_);
+    glyphbox::Event();
+    glyphbox::MenuSelect(glyphbox::kEnabledItem);
+    glyphbox::MenuSelect(glyphbox::kEnabledItem);
+    host_.Pump(60);
+    glyphbox::Exit();
+    EXPECT_TRUE(host_.Queries().empty());
+}
+
 TEST_F(TunerWorker, EachCycleAsksForTheSignalThenThePlayer) {
     std::memset(display_.View(), 0xFF, sizeof(StatusBlock));
     StartWith(kFast);
@@ -120,6 +131,9 @@ TEST_F(TunerWorker, AnEntryPointCalledAgainDuringAStopNeitherCrashesNorStartsAWo
              glyphbox::Start(host_.Window(), nullptr, nullptr);
              glyphbox::MenuSelect(glyphbox::kRefreshItem);
          }},
+        // What a worker that passed its loop test just before the stop's 0 would write.
+        {"a late isRunning of 1",
+         [this] { std::atomic_ref<std::int8_t>(display_.View()->isRunning).store(1); }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);

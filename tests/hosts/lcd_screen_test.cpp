@@ -25,7 +25,7 @@ struct FixedPlugin {
 TEST(ScreenFile, CallsAreReplacedByThePlugInsAnswers) {
     std::vector<ScreenRow> rows;
     std::string error;
-    ASSERT_TRUE(ParseScreen("# comment\n{f2:Type:1} {f1:ServiceLabel}\r\nVol {f1:VolLevel:x}{{x}\n\n", &rows, &error))
+    ASSERT_TRUE(ParseScreen("# comment\n{f2:Type:1} {f1:ServiceLabel}\r\nVol {f1:VolLevel:x}{{x}}\n\n", &rows, &error))
         << error;
     ASSERT_EQ(rows.size(), 3u);
     FixedPlugin plugin;
@@ -52,12 +52,36 @@ TEST(ScreenFile, MistakesAreReportedWithTheirLine) {
         {"{f1:}", "line 1: {f1:...} takes"},
         {"{f1:a:b:c}", "line 1: {f1:...} takes"},
         {"日本", "line 1: \"日\" has no Windows-1250 byte"},
+        {"a\n{{literal}", "line 2: a \"}\" with no call before it"},
+        {"x}", "line 1: a \"}\" with no call before it"},
     };
     for (const auto& row : rows) {
         std::vector<ScreenRow> screen;
         std::string error;
         EXPECT_FALSE(ParseScreen(row.text, &screen, &error)) << row.text;
         EXPECT_NE(error.find(row.message), std::string::npos) << error;
+    }
+}
+
+TEST(ScreenFile, AScreenMustFitTheLcd) {
+    const struct {
+        const char* text;
+        const char* message;  // null: it fits 10x2
+    } rows[] = {
+        {"0123456789\n{f1:EPG}{f1:EPG}{f1:EPG}", nullptr},
+        {"a\nb\nc", "the screen has 3 rows; the LCD shows 2"},
+        {"a\n0123456789X", "row 2 has 11 characters of fixed text; the LCD is 10 wide"},
+        {"# comments are no rows\na\nŁódź {{ }} 12", "row 2 has 11 characters"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        std::vector<ScreenRow> screen;
+        std::string error;
+        ASSERT_TRUE(ParseScreen(row.text, &screen, &error)) << error;
+        EXPECT_EQ(CheckScreenFits(screen, 10, 2, &error), row.message == nullptr);
+        if (row.message) {
+            EXPECT_NE(error.find(row.message), std::string::npos) << error;
+        }
     }
 }
 
@@ -74,7 +98,7 @@ TEST(LcdScreen, CustomCharactersAreDefinedThenPrinted) {
 }
 
 TEST(LcdScreen, MalformedCommandsAreDrawnAsText) {
-    const char* rows[] = {"$CustomChar(1,2,3)", "$CustomChar(9,0,0,0,0,0,0,0,0)",
+    const char* rows[] = {"$CustomChar(1,2,3)", "$CustomChar(9,0,0,0,0,0,0,0,0,0)",
                           "$CustomChar(1,0,0,0,0,0,0,0,32)", "$Chr(999)", "$Chr(x)", "$Chr(65"};
     for (const char* text : rows) {
         LcdScreen screen(40, 1);
@@ -83,6 +107,14 @@ TEST(LcdScreen, MalformedCommandsAreDrawnAsText) {
         EXPECT_EQ(screen.Cell(0, 1).code, text[1]) << text;
         EXPECT_EQ(screen.Custom(1)[7], 0) << text;
     }
+}
+
+// The plug-in answers a slot it cannot use with $Chr(63); the LCD drops the definition.
+TEST(LcdScreen, ADefinitionForASlotPastEightIsDroppedAndItsQuestionMarkShown) {
+    LcdScreen screen(4, 1);
+    screen.WriteRow(0, "$CustomChar(9,16,10,4,31,17,17,17,31)$Chr(63)$CustomChar(0,1,1,1,1,1,1,1,1)A");
+    EXPECT_EQ(RenderFrame(screen), "+----+\n|?A  |\n+----+\n");
+    for (int slot = 1; slot <= 8; ++slot) EXPECT_EQ(screen.Custom(slot)[0], 0) << slot;
 }
 
 TEST(LcdScreen, RowsAreCutAtTheWidthAndFramesShowMarkers) {

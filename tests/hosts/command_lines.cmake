@@ -1,6 +1,7 @@
 # The command-line contract of the host tools, one row per command line: the exit code, and
 # a fragment that must appear in stderr (or, for exit 0, in stdout). Run with
-#   cmake -DBIN=<folder of the tools> -DSUFFIX=<.exe or empty> [-DRUNNER=<wine_run.sh>] -P this
+#   cmake -DBIN=<folder of the tools> -DSUFFIX=<.exe or empty> [-DRUNNER=<wine_run.sh>]
+#         -DSOURCE=<the source tree, for the scripts' rows; skipped without it> -P this
 # Arguments are separated by commas. Paths under @DIR@ are this run's own fixtures; the tools use a block name of their own.
 cmake_minimum_required(VERSION 3.25)
 set(rows
@@ -41,6 +42,17 @@ set(rows
     "1|lcdhost|--once,--log,@DIR@/no/such/folder/log|cannot write"
     "1|tvhost|--log,@DIR@/no/such/folder/log,--scenario,@DIR@/bom.txt|cannot write"
     "0|tvhost|--scenario,@DIR@/bom.txt,--quiet|"
+    "0|scripts/demo.sh|--help|usage: scripts/demo.sh"
+    "0|scripts/test.sh|--help|usage: scripts/test.sh"
+    "0|scripts/fuzz.sh|--help|usage: scripts/fuzz.sh"
+    "0|scripts/bench.sh|--help|usage: scripts/bench.sh"
+    "0|scripts/latency.sh|--help|usage: scripts/latency.sh"
+    "0|scripts/install_deps.sh|--help|usage: install_deps.sh"
+    "0|scripts/demo.sh|--version|glyphbox 1.1.0.0"
+    "2|scripts/demo.sh|--bogus|unknown option \"--bogus\""
+    "2|scripts/test.sh|extra|takes no arguments"
+    "2|scripts/fuzz.sh|abc|SECONDS is a whole number above 0"
+    "2|scripts/install_deps.sh|everything|unknown need \"everything\""
 )
 
 string(RANDOM LENGTH 12 token)
@@ -75,7 +87,14 @@ foreach(row IN LISTS rows)
     endif()
     string(REPLACE "@DIR@" "${dir}" args "${args}")
     string(REPLACE "," ";" args "${args}")
-    execute_process(COMMAND ${RUNNER} ${BIN}/${tool}${SUFFIX} ${args}
+    set(command ${RUNNER} ${BIN}/${tool}${SUFFIX})
+    if(tool MATCHES "^scripts/")
+        if(NOT SOURCE)
+            continue()
+        endif()
+        set(command bash ${SOURCE}/${tool})
+    endif()
+    execute_process(COMMAND ${command} ${args}
                     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     set(where "${err}")
     if(expected EQUAL 0)

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -16,6 +17,7 @@
 #include "hosts/lcd_host/lcd_render.h"
 #include "hosts/lcd_host/lcd_screen.h"
 #include "hosts/lcd_host/screen_file.h"
+#include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
 
 namespace {
@@ -37,7 +39,11 @@ constexpr char kUsage[] =
     "  --png FILE      keep FILE a picture of the current screen\n"
     "  --log FILE      append the frames to FILE, each stamped with the wall clock in ms\n"
     "  --seconds N     stop after N seconds (above 0); default: run until Ctrl-C\n"
-    "  --once          draw one frame and stop\n";
+    "  --once          draw one frame and stop\n"
+    "  --ascii         draw letters past ASCII as a plain ASCII character generator would (a\n"
+    "                  box); by default the Polish letters of Windows-1250 are drawn\n"
+    "In a terminal the panel is drawn in dots sized to fit it, redrawn in place; where even\n"
+    "the smallest dots do not fit, plain frames are drawn instead.\n";
 
 constexpr char kDefaultScreen[] =
     "{f2:Type:1} {f1:ServiceLabel}\n"
@@ -58,6 +64,7 @@ struct Options {
     bool once = false;
     bool help = false;
     bool version = false;
+    CharacterSet characters = CharacterSet::kWindows1250;
 };
 
 bool ParseSize(CommandLine& line, Options* options) {
@@ -80,6 +87,7 @@ bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
     if (word == "--version") return options->version = true;
     if (word == "--frames") return options->frames = true;
     if (word == "--once") return options->once = true;
+    if (word == "--ascii") return options->characters = CharacterSet::kAsciiOnly, true;
     if (word == "--size") return ParseSize(line, options);
     if (word == "--refresh") return line.Integer("--refresh", 1, 3600000, &options->refreshMs);
     if (word == "--seconds") return line.Seconds("--seconds", &options->seconds);
@@ -125,18 +133,59 @@ bool WriteFile(const std::string& path, const std::string& bytes, std::ios::open
     return false;
 }
 
+// What the terminal view says around the panel.
+struct PanelText {
+    std::string title;
+    std::string legend;
+    std::optional<DotStyle> lastStyle;
+    bool cleared = false;
+};
+
+PanelText DescribePanel(const Options& options, const std::vector<ScreenRow>& rows, int refreshMs) {
+    std::string screen = options.screenFile.empty() ? "built-in TV screen" : options.screenFile;
+    std::string plugin = options.plugin.substr(options.plugin.find_last_of("/\\") + 1);
+    PanelText text;
+    text.title = "lcdhost: " + screen + " | " + plugin + " | every " + std::to_string(refreshMs) + " ms | Ctrl-C ends";
+    std::string slots;
+    for (const ScreenRow& row : rows)
+        for (const ScreenPart& part : row)
+            if (part.kind == ScreenPart::Kind::kGlyph2) slots += " " + part.second + "=" + part.text;
+    text.legend = slots.empty() ? "no custom characters" : "custom characters:" + slots;
+    return text;
+}
+
+// The panel as big as the terminal allows, or a plain frame in place where no dots fit.
+std::string TerminalScreen(const LcdScreen& screen, const Options& options, PanelText& text) {
+    int columns = 80, lines = 24;
+    platform::TerminalSize(&columns, &lines);
+    LcdDots dots = ScreenDots(screen, options.characters);
+    std::optional<DotStyle> style = ChooseDotStyle(dots, columns, lines);
+    std::string clear = !text.cleared || style != text.lastStyle ? "\x1b[2J" : "";
+    text.cleared = true;
+    text.lastStyle = style;
+    if (style) return clear + RenderPanel(dots, *style, columns, text.title, text.legend);
+    std::string frame = "\x1b[H" + FitToColumns(text.title, columns) + "\x1b[K\n";
+    std::string plain = RenderFrame(screen);
+    for (std::size_t start = 0; start < plain.size();) {
+        std::size_t end = plain.find('\n', start);
+        frame += FitToColumns(plain.substr(start, end - start), columns) + "\x1b[K\n";
+        start = end + 1;
+    }
+    return clear + frame + FitToColumns(text.legend, columns) + "\x1b[K\x1b[J";
+}
+
 // False when a file asked for cannot be written: the user is told once and the run ends.
-bool Show(const LcdScreen& screen, const Options& options, int frame, double elapsed) {
+bool Show(const LcdScreen& screen, const Options& options, int frame, double elapsed, PanelText& text) {
     if (!options.log.empty()) {
         std::string entry = "frame " + std::to_string(frame) + " clock " + std::to_string(WallClockMs()) + "\n";
         if (!WriteFile(options.log, entry + RenderFrame(screen), std::ios::app)) return false;
     } else if (options.frames) {
         std::printf("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
     } else {
-        std::printf("\x1b[H\x1b[2J%s", RenderBigPixels(screen).c_str());
+        std::fputs(TerminalScreen(screen, options, text).c_str(), stdout);
     }
     std::fflush(stdout);
-    return options.png.empty() || WriteFile(options.png, EncodePng(screen, 4), std::ios::trunc);
+    return options.png.empty() || WriteFile(options.png, EncodePng(screen, 4, options.characters), std::ios::trunc);
 }
 
 int Run(int argc, char** argv) {
@@ -156,6 +205,9 @@ int Run(int argc, char** argv) {
     plugin.Init();
     // The plug-in's minimum is a floor: a faster refresh asked for is not granted.
     int refreshMs = options.refreshMs > plugin.MinRefreshInterval() ? options.refreshMs : plugin.MinRefreshInterval();
+    // A console that cannot take UTF-8 and escape codes gets plain frames rather than garbage.
+    if (!options.frames && options.log.empty() && !platform::EnableTerminalEscapes()) options.frames = true;
+    PanelText text = DescribePanel(options, rows, refreshMs);
     LcdScreen screen(options.width, options.height);
     auto start = std::chrono::steady_clock::now();
     auto next = start;
@@ -163,11 +215,12 @@ int Run(int argc, char** argv) {
         for (int row = 0; row < screen.Height(); ++row)
             screen.WriteRow(row, row < static_cast<int>(rows.size()) ? EvaluateRow(rows[row], plugin) : "");
         double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!Show(screen, options, frame, elapsed)) return 1;
+        if (!Show(screen, options, frame, elapsed, text)) return 1;
         if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
         next += std::chrono::milliseconds(refreshMs);
         std::this_thread::sleep_until(next);
     }
+    if (!options.frames && options.log.empty()) std::puts("");
     return 0;
 }
 

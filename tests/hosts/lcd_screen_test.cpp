@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "hosts/lcd_host/font5x8.h"
+#include "hosts/lcd_host/lcd_pixels.h"
 #include "hosts/lcd_host/lcd_render.h"
 #include "hosts/lcd_host/lcd_screen.h"
 #include "hosts/lcd_host/screen_file.h"
+#include "hosts/lcd_host/terminal_panel.h"
 
 namespace {
 
@@ -127,6 +132,77 @@ TEST(LcdScreen, RowsAreCutAtTheWidthAndFramesShowMarkers) {
               "|① Kana|\n"
               "|.ab   |\n"
               "+------+\n");
+}
+
+}  // namespace
+
+namespace {
+
+int WidestLine(const std::string& text) {
+    int widest = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        for (const char* code : {"\x1b[H", "\x1b[K", "\x1b[J"})
+            for (std::size_t at; (at = line.find(code)) != std::string::npos;) line.erase(at, 3);
+        widest = std::max(widest, DisplayWidth(line));
+        start = end + 1;
+    }
+    return widest;
+}
+
+// The panel must never be wider or taller than the terminal it was measured in, or every
+// line wraps and the picture falls apart.
+TEST(TerminalPanel, ThePanelFitsTheTerminalItIsDrawnIn) {
+    const struct {
+        int width, height;  // the LCD
+        int columns, rows;  // the terminal
+        std::optional<DotStyle> style;
+    } cases[] = {
+        {20, 4, 80, 24, DotStyle::kQuadrants},  {20, 4, 100, 40, DotStyle::kQuadrants},
+        {20, 4, 120, 40, DotStyle::kQuadrants}, {20, 4, 123, 22, DotStyle::kHalfBlocks},
+        {20, 4, 123, 21, std::nullopt},         {20, 4, 61, 24, std::nullopt},
+        {40, 4, 120, 40, std::nullopt},         {40, 4, 122, 24, DotStyle::kQuadrants},
+        {16, 2, 80, 24, DotStyle::kQuadrants},  {16, 2, 99, 13, DotStyle::kHalfBlocks},
+        {80, 8, 120, 40, std::nullopt},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height) + " in " +
+                     std::to_string(row.columns) + "x" + std::to_string(row.rows));
+        LcdScreen screen(row.width, row.height);
+        for (int line = 0; line < row.height; ++line) screen.WriteRow(line, "\xA3\xF3" "d\x9F 8888888888888888888888888888");
+        LcdDots dots = ScreenDots(screen);
+        std::optional<DotStyle> style = ChooseDotStyle(dots, row.columns, row.rows);
+        EXPECT_EQ(style, row.style);
+        if (!style) continue;
+        std::string panel = RenderPanel(dots, *style, row.columns, std::string(200, 'T'), std::string(200, 'L'));
+        EXPECT_LE(WidestLine(panel), row.columns);
+        EXPECT_LE(static_cast<int>(std::count(panel.begin(), panel.end(), '\n')) + 1, row.rows);
+    }
+}
+
+TEST(TerminalPanel, QuadrantsKeepEveryDot) {
+    LcdDots dots{3, 3, {true, false, true, false, true, false, true, true, true}};
+    EXPECT_EQ(RenderDots(dots, DotStyle::kQuadrants), "▚▘\n▀▘\n");
+    EXPECT_EQ(RenderDots(dots, DotStyle::kHalfBlocks), "▀▄▀\n▀▀▀\n");
+}
+
+// Every Polish letter has dots of its own; a plain ASCII generator shows them as boxes.
+TEST(Font, PolishLettersAreDrawnUnlessAsciiOnlyIsAsked) {
+    const std::string letters = "\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF";
+    const auto& box = GlyphDots(0x80);
+    for (char letter : letters) {
+        auto code = static_cast<std::uint8_t>(letter);
+        SCOPED_TRACE(static_cast<int>(code));
+        EXPECT_NE(GlyphDots(code), box);
+        EXPECT_EQ(GlyphDots(code, CharacterSet::kAsciiOnly), box);
+        for (char other : letters) {
+            if (other == letter) continue;
+            EXPECT_NE(GlyphDots(code), GlyphDots(static_cast<std::uint8_t>(other)));
+        }
+    }
+    EXPECT_EQ(GlyphDots('A', CharacterSet::kAsciiOnly), GlyphDots('A'));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 # The command-line contract of the host tools, one row per command line: the exit code, and
-# a fragment that must appear in stderr (or, for exit 0, in stdout). Run with
+# a fragment that must appear in stderr (or, for exit 0, in either stream). Run with
 #   cmake -DBIN=<folder of the tools> -DSUFFIX=<.exe or empty> [-DRUNNER=<wine_run.sh>]
 #         -DSOURCE=<the source tree, for the scripts' rows; skipped without it> -P this
 # Arguments are separated by commas. Paths under @DIR@ are this run's own fixtures; the tools use a block name of their own.
@@ -42,6 +42,8 @@ set(rows
     "1|lcdhost|--once,--log,@DIR@/no/such/folder/log|cannot write"
     "1|tvhost|--log,@DIR@/no/such/folder/log,--scenario,@DIR@/bom.txt|cannot write"
     "0|tvhost|--scenario,@DIR@/bom.txt,--quiet|"
+    "0|blockctl|set,serviceLabel,Kanal 1|this change ends with"
+    "0|blockctl|fields|player.playState       0 stopped, 2 playing, 3 paused"
     "0|scripts/demo.sh|--help|usage: scripts/demo.sh"
     "0|scripts/test.sh|--help|usage: scripts/test.sh"
     "0|scripts/fuzz.sh|--help|usage: scripts/fuzz.sh"
@@ -98,7 +100,7 @@ foreach(row IN LISTS rows)
                     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     set(where "${err}")
     if(expected EQUAL 0)
-        set(where "${out}")
+        set(where "${out}${err}")
     endif()
     string(FIND "${where}" "${fragment}" at)
     if(NOT rc STREQUAL expected OR at EQUAL -1)

@@ -32,7 +32,7 @@ set(rows
     "2|tvhost|--scenario,@DIR@|is a folder, not a file"
     "2|tvhost|--scenario,@DIR@/missing.txt|no such file"
     "2|lcdhost|--screen,@DIR@/binary.bin|line 1: a NUL byte"
-    "2|tvhost|--scenario,@DIR@/nul.txt|line 2: a NUL byte"
+    "2|tvhost|--scenario,@DIR@/with-nul.txt|line 2: a NUL byte"
     "2|tvhost|--scenario,@DIR@/latin2.txt|line 1: the text is not UTF-8"
     "2|tvhost|--scenario,@DIR@/utf16.txt|the file is UTF-16"
     "2|tvhost|--scenario,@DIR@/huge.txt|at most 1048576 are read"
@@ -67,8 +67,9 @@ file(WRITE ${dir}/bom.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 0.2 quit\n")
 file(WRITE ${dir}/bom-bad.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 1 zap 9\n")
 file(WRITE ${dir}/bom-bad-screen.txt "${bom}{f3:Type}\n")
 file(WRITE ${dir}/utf16.txt "${utf16}s")
-# CMake strings cannot hold a NUL byte; printf writes the files that need one.
-execute_process(COMMAND printf "service tv 1 \"A\" \"B\" \"\"\\nat 1 \\000quit\\n" OUTPUT_FILE ${dir}/nul.txt)
+# CMake strings cannot hold a NUL byte; printf writes the files that need one. (Not "nul.txt":
+# Windows takes that name for its null device.)
+execute_process(COMMAND printf "service tv 1 \"A\" \"B\" \"\"\\nat 1 \\000quit\\n" OUTPUT_FILE ${dir}/with-nul.txt)
 execute_process(COMMAND printf "\\000\\001\\377\\033[2J" OUTPUT_FILE ${dir}/binary.bin)
 file(WRITE ${dir}/latin2.txt "service tv 1 \"")
 string(ASCII 179 243 latin2)

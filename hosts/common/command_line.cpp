@@ -29,8 +29,8 @@ bool CommandLine::Seconds(const char* option, double* out) {
     char* end = nullptr;
     *out = std::strtod(value, &end);
     if (*value != '\0' && *end == '\0' && *out > 0 && *out <= 86400) return true;
-    return Fail(std::string(option) + " takes a number of seconds above 0 and at most 86400, not \"" +
-                value + "\"");
+    return Fail(std::string(option) +
+                " takes a number of seconds above 0 and at most 86400, not \"" + value + "\"");
 }
 
 bool CommandLine::Fail(const std::string& message) {
@@ -39,7 +39,8 @@ bool CommandLine::Fail(const std::string& message) {
 }
 
 std::string VersionLine(const char* tool) {
-    return std::string(tool) + " (glyphbox-lcd) glyphbox " GLYPHBOX_VERSION_TEXT ", vistune " VISTUNE_VERSION_TEXT;
+    return std::string(tool) + " (glyphbox-lcd) glyphbox " GLYPHBOX_VERSION_TEXT
+                               ", vistune " VISTUNE_VERSION_TEXT;
 }
 
 int UsageError(const char* tool, const std::string& message) {

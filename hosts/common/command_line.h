@@ -5,7 +5,7 @@
 #include <string>
 
 class CommandLine {
-public:
+  public:
     CommandLine(int argc, char** argv) : argc_(argc), argv_(argv) {}
 
     // The next word, or null at the end.
@@ -29,7 +29,7 @@ public:
 
     const std::string& Error() const { return error_; }
 
-private:
+  private:
     int argc_;
     char** argv_;
     int index_ = 0;

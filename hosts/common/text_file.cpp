@@ -41,10 +41,11 @@ bool ReadTextFile(const std::string& path, std::string* text, std::string* error
         *error = "is a folder, not a file";
         return false;
     }
-    auto size = std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, code) : 0;
+    auto size =
+        std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, code) : 0;
     if (!code && size > kMaxTextFileBytes) {
-        *error = "is " + std::to_string(size) + " bytes; at most " + std::to_string(kMaxTextFileBytes) +
-                 " are read";
+        *error = "is " + std::to_string(size) + " bytes; at most " +
+                 std::to_string(kMaxTextFileBytes) + " are read";
         return false;
     }
     std::ifstream in(path, std::ios::binary);
@@ -77,10 +78,12 @@ bool CheckUtf8Text(std::string* text, std::string* error) {
         if (byte == '\n') ++line;
         if (byte == 0) return LineFault(line, "a NUL byte; this is not a text file", error);
         if ((byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F)
-            return LineFault(line, "control character " + std::to_string(byte) + "; this is not a text file",
-                             error);
+            return LineFault(
+                line, "control character " + std::to_string(byte) + "; this is not a text file",
+                error);
         std::size_t length = Utf8SequenceLength(rest);
-        if (length == 0) return LineFault(line, "the text is not UTF-8; save the file as UTF-8", error);
+        if (length == 0)
+            return LineFault(line, "the text is not UTF-8; save the file as UTF-8", error);
         rest.remove_prefix(length);
     }
     return true;

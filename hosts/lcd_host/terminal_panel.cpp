@@ -9,21 +9,28 @@ const char* const kQuadrants[16] = {" ", "▘", "▝", "▀", "▖", "▌", "▞
                                     "▗", "▚", "▐", "▜", "▄", "▙", "▟", "█"};
 const char* const kHalves[4] = {" ", "▄", "▀", "█"};  // index: 2 upper, 1 lower
 
-bool Lit(const LcdDots& dots, int x, int y) { return x < dots.width && y < dots.height && dots.At(x, y); }
+bool Lit(const LcdDots& dots, int x, int y) {
+    return x < dots.width && y < dots.height && dots.At(x, y);
+}
 
 int PanelColumns(const LcdDots& dots, DotStyle style) {
     return style == DotStyle::kHalfBlocks ? dots.width : (dots.width + 1) / 2;
 }
 
-int PanelLines(const LcdDots& dots) { return (dots.height + 1) / 2; }
+int PanelLines(const LcdDots& dots) {
+    return (dots.height + 1) / 2;
+}
 
-bool IsLeadByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+bool IsLeadByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+}
 
 }  // namespace
 
 std::optional<DotStyle> ChooseDotStyle(const LcdDots& dots, int columns, int rows) {
     for (DotStyle style : {DotStyle::kHalfBlocks, DotStyle::kQuadrants})
-        if (PanelColumns(dots, style) <= columns && PanelLines(dots) + kExtraLines <= rows) return style;
+        if (PanelColumns(dots, style) <= columns && PanelLines(dots) + kExtraLines <= rows)
+            return style;
     return std::nullopt;
 }
 
@@ -31,11 +38,13 @@ std::string RenderDots(const LcdDots& dots, DotStyle style) {
     std::string text;
     for (int y = 0; y < dots.height; y += 2) {
         if (style == DotStyle::kHalfBlocks) {
-            for (int x = 0; x < dots.width; ++x) text += kHalves[(Lit(dots, x, y) ? 2 : 0) + (Lit(dots, x, y + 1) ? 1 : 0)];
+            for (int x = 0; x < dots.width; ++x)
+                text += kHalves[(Lit(dots, x, y) ? 2 : 0) + (Lit(dots, x, y + 1) ? 1 : 0)];
         } else {
             for (int x = 0; x < dots.width; x += 2)
-                text += kQuadrants[(Lit(dots, x, y) ? 1 : 0) + (Lit(dots, x + 1, y) ? 2 : 0) +
-                                   (Lit(dots, x, y + 1) ? 4 : 0) + (Lit(dots, x + 1, y + 1) ? 8 : 0)];
+                text +=
+                    kQuadrants[(Lit(dots, x, y) ? 1 : 0) + (Lit(dots, x + 1, y) ? 2 : 0) +
+                               (Lit(dots, x, y + 1) ? 4 : 0) + (Lit(dots, x + 1, y + 1) ? 8 : 0)];
         }
         text += '\n';
     }

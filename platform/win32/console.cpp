@@ -6,7 +6,9 @@
 
 namespace platform {
 
-bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+bool StandardOutputIsTerminal() {
+    return _isatty(_fileno(stdout)) != 0;
+}
 
 bool TerminalSize(int* columns, int* rows) {
     CONSOLE_SCREEN_BUFFER_INFO info;
@@ -23,7 +25,8 @@ bool EnableTerminalEscapes() {
     DWORD mode = 0;
     if (!GetConsoleMode(output, &mode)) return false;
     if (!SetConsoleOutputCP(CP_UTF8)) return false;
-    return SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING | ENABLE_PROCESSED_OUTPUT) != 0;
+    return SetConsoleMode(output,
+                          mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING | ENABLE_PROCESSED_OUTPUT) != 0;
 }
 
 }  // namespace platform

@@ -2,10 +2,10 @@
 # and any other option starting with "-" refused on stderr (exit 2), except those the script
 # allows in ALLOWED_OPTIONS (glob patterns). Call: handle_common_options "$usage" "$@"
 project_version() {
-    local root
-    root="$(dirname "${BASH_SOURCE[0]}")/.."
-    sed -n 's/^set(\(GLYPHBOX\|VISTUNE\)_VERSION \(.*\))$/\1 \2/p' "$root/CMakeLists.txt" |
-        tr 'A-Z' 'a-z' | paste -sd, - | sed 's/,/, /'
+    local cmakelists
+    cmakelists="$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt"
+    version_of() { sed -n "s/^set($1_VERSION \(.*\))\$/\1/p" "$cmakelists"; }
+    echo "glyphbox $(version_of GLYPHBOX), vistune $(version_of VISTUNE)"
 }
 
 allowed() {

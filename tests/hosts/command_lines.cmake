@@ -50,7 +50,7 @@ set(rows
     "0|scripts/bench.sh|--help|usage: scripts/bench.sh"
     "0|scripts/latency.sh|--help|usage: scripts/latency.sh"
     "0|scripts/install_deps.sh|--help|usage: install_deps.sh"
-    "0|scripts/demo.sh|--version|glyphbox 1.1.0.0"
+    "0|scripts/demo.sh|--version|glyphbox 1.1.0.0, vistune 1.3.0.0"
     "2|scripts/demo.sh|--bogus|unknown option \"--bogus\""
     "2|scripts/test.sh|extra|takes no arguments"
     "2|scripts/fuzz.sh|abc|SECONDS is a whole number above 0"

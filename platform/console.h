@@ -6,4 +6,12 @@ namespace platform {
 // True when standard output goes to a terminal rather than a file or a pipe.
 bool StandardOutputIsTerminal();
 
+// The terminal's visible size in character cells; false when standard output is no terminal
+// or its size cannot be had.
+bool TerminalSize(int* columns, int* rows);
+
+// Prepares standard output for UTF-8 text and escape codes (cursor moves, clearing); false
+// where the console cannot do both, so the caller falls back to plain text.
+bool EnableTerminalEscapes();
+
 }  // namespace platform

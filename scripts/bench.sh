@@ -3,7 +3,13 @@
 # to every benchmark program (e.g. --benchmark_filter=ReadInt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install_deps.sh
+source scripts/script_options.sh
+usage="usage: scripts/bench.sh [--benchmark_...]
+Runs the benchmarks natively (Release), then the Windows build under Wine; the options go to
+every benchmark program."
+ALLOWED_OPTIONS="--benchmark_*" handle_common_options "$usage" "$@"
+
+scripts/install_deps.sh bench
 
 # The Windows build compiles Google Benchmark from Debian's source package.
 fetch_benchmark_sources() {

@@ -1,34 +1,63 @@
 #!/bin/bash
 # The whole chain at work: tvhost plays its built-in scenario with glyphbox loaded, and
-# lcdhost shows what vistune makes of the shared block, for about thirty seconds
-# (Ctrl-C ends it sooner). In a terminal the LCD is drawn in big dots; otherwise plain-text
-# frames are printed. --wine runs the Windows DLLs and both hosts under Wine instead.
+# lcdhost shows what vistune makes of the shared block, for thirty seconds (Ctrl-C ends it
+# sooner). The demo's own plug-in settings are put back as they were when it ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install_deps.sh
+source scripts/script_options.sh
+usage="usage: scripts/demo.sh [--wine]
+Builds what is missing, then runs tvhost (the built-in scenario) and lcdhost (the built-in
+TV screen) side by side for 30 seconds. In a terminal the LCD is drawn in dots sized to the
+terminal; otherwise plain-text frames are printed.
+  --wine   run the Windows DLLs and both hosts under Wine instead
+The tools are built in build/native/bin (build/win32/bin or build/win64/bin with --wine)."
+ALLOWED_OPTIONS="--wine" handle_common_options "$usage" "$@"
+[ $# -le 1 ] || { echo "demo.sh: takes at most one option" >&2; exit 2; }
 
+seconds=30
 preset=native
 runner=()
+suffix=
 if [ "${1:-}" = "--wine" ]; then
+    scripts/install_deps.sh windows
     preset=win32
     /usr/lib/wine/wine --version >/dev/null 2>&1 || preset=win64  # no 32-bit programs here
-fi
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" -j "$(nproc)" --target tvhost lcdhost glyphbox vistune >/dev/null
-bin=build/$preset/bin
-suffix=
-if [ "$preset" != native ]; then
     runner=("build/$preset/wine_run.sh")
     suffix=.exe
+else
+    scripts/install_deps.sh demo
 fi
 
-# The plug-in keeps its settings beside its host; poll twice a second for a lively demo.
-mkdir -p "$bin/Plugins"
-printf '[Options]\r\nEnabled=1\r\nRefresh=500\r\nSignal=1\r\n' >"$bin/Plugins/glyphbox.ini"
+echo "Building tvhost, lcdhost, glyphbox and vistune in build/$preset (the first time takes a minute or two)..."
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)" --target tvhost lcdhost glyphbox vistune |
+    grep --line-buffered -E '^\[ *[0-9]+%\]' | sed -u 's/^/  /' || true
+bin=build/$preset/bin
 
-"${runner[@]}" "$bin/tvhost$suffix" --quiet --seconds 32 &
+# The plug-in keeps its settings beside its host. The demo polls twice a second for a lively
+# picture, and its scenario turns the signal read-out off, so the user's own file is kept
+# aside and put back afterwards.
+settings=$bin/Plugins/glyphbox.ini
+had_folder=false; [ -d "$bin/Plugins" ] && had_folder=true
+had_settings=false; [ -f "$settings" ] && had_settings=true
+mkdir -p "$bin/Plugins"
+$had_settings && cp -p "$settings" "$settings.before-demo"
+restore_settings() {
+    if $had_settings; then mv -f "$settings.before-demo" "$settings"; else rm -f "$settings"; fi
+    $had_folder || rmdir "$bin/Plugins" 2>/dev/null || true
+}
+printf '[Options]\r\nEnabled=1\r\nRefresh=500\r\nSignal=1\r\n' >"$settings"
+
+if [ ${#runner[@]} -gt 0 ]; then
+    echo "Starting Wine..."
+    "${runner[@]}" cmd /c exit >/dev/null 2>&1 || true  # a warm prefix keeps the timing honest
+fi
+
+started=$(date +%s)
+"${runner[@]}" "$bin/tvhost$suffix" --quiet --seconds $((seconds + 2)) &
 tv=$!
-trap 'kill $tv 2>/dev/null || true' EXIT
+trap 'kill $tv 2>/dev/null || true; wait $tv 2>/dev/null || true; restore_settings' EXIT
 sleep 1
-"${runner[@]}" "$bin/lcdhost$suffix" --seconds 30
-wait $tv || true
+"${runner[@]}" "$bin/lcdhost$suffix" --seconds "$seconds" || true
+wait $tv 2>/dev/null || true
+echo "The demo ran $(( $(date +%s) - started )) s. Your own runs: $bin/tvhost$suffix and $bin/lcdhost$suffix (--help)."

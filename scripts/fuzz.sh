@@ -4,6 +4,12 @@
 # so the run never changes the repository. Exits non-zero on the first finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/script_options.sh
+usage="usage: scripts/fuzz.sh [SECONDS]
+Runs every libFuzzer target of the fuzz preset for SECONDS each (default 30)."
+handle_common_options "$usage" "$@"
+[[ ${1:-30} =~ ^[1-9][0-9]*$ && $# -le 1 ]] || { echo "fuzz.sh: SECONDS is a whole number above 0, not \"${1:-}\"" >&2; exit 2; }
+
 seconds=${1:-30}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,13 +1,37 @@
 #!/bin/bash
-# Installs the Debian packages the build and the tests need. As root it installs what is
+# Installs the Debian packages a command needs, and only those. As root it installs what is
 # missing; otherwise it prints the command that would.
 set -euo pipefail
+source "$(dirname "$0")/script_options.sh"
+usage="usage: install_deps.sh [NEED...]
+Installs the Debian packages for each NEED (all of them when none is given):
+  demo      the native demo: cmake, make, g++
+  windows   the Windows build and its tests under Wine: mingw-w64, wine, googletest sources
+  test      every test: the above, GoogleTest, clang with libFuzzer
+  bench     the benchmarks: the above and Google Benchmark
+Run as root to install; otherwise the apt-get line to run is printed."
+handle_common_options "$usage" "$@"
 
-packages=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+demo=(cmake make g++)
+windows=("${demo[@]}" googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+test=("${windows[@]}" clang libclang-rt-14-dev libgtest-dev)
+bench=("${test[@]}" libbenchmark-dev)
+
+needs=("$@")
+[ ${#needs[@]} -eq 0 ] && needs=(bench)
+packages=()
+for need in "${needs[@]}"; do
+    case $need in
+        demo) packages+=("${demo[@]}") ;;
+        windows) packages+=("${windows[@]}") ;;
+        test) packages+=("${test[@]}") ;;
+        bench) packages+=("${bench[@]}") ;;
+        *) echo "install_deps.sh: unknown need \"$need\" (demo, windows, test or bench)" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
-for package in "${packages[@]}"; do
+for package in $(printf '%s\n' "${packages[@]}" | sort -u); do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
     [ "$status" = "install ok installed" ] || missing+=("$package")
 done

@@ -6,6 +6,11 @@
 # and the worst, against the bound of one polling interval plus one display refresh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/script_options.sh
+usage="usage: scripts/latency.sh [ZAPS] [--wine]
+Measures how long a zap takes to reach the LCD over ZAPS zaps (default 50)."
+ALLOWED_OPTIONS="--wine" handle_common_options "$usage" "$@"
+
 zaps=${1:-50}
 preset=native
 runner=()

@@ -11,7 +11,7 @@ bool SharedBlockMapping::Create(const char* name) {
     Close();
     size_ = 0;
     if (name == nullptr) return false;
-    handle_ = platform::OpenSharedMemory(name, kStatusBlockSize, nullptr);
+    handle_ = platform::OpenSharedMemory(name, kStatusBlockSize, &createdHere_);
     if (!handle_.open) return false;
     size_ = kStatusBlockSize;
     std::strncpy(name_, name, kNameCapacity - 1);

@@ -33,6 +33,10 @@ public:
     // 0 until the object exists, then 2316.
     std::uint32_t Size() const { return size_; }
 
+    // True when the last successful Create made the block rather than opened another
+    // process's; such a block disappears with this mapping unless someone else opens it.
+    bool CreatedHere() const { return createdHere_; }
+
     // The name given to Create, cut to 259 characters.
     const char* Name() const { return name_; }
 
@@ -40,5 +44,6 @@ private:
     platform::SharedMemoryHandle handle_;
     char name_[kNameCapacity] = {};
     std::uint32_t size_ = 0;
+    bool createdHere_ = false;
     StatusBlock* view_ = nullptr;
 };

@@ -1,6 +1,7 @@
 // blockctl: looks at and edits the live status block by hand, and asks the display plug-in
 // what it makes of it. Commands run in order in one process, so the block stays alive from
-// one to the next even when no host holds it.
+// one to the next even when no host holds it. The whole command line is checked before the
+// first command runs, so a typo never leaves half the commands done.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 
 #include "hosts/blockctl/sample_state.h"
 #include "hosts/common/block_fields.h"
+#include "hosts/common/command_line.h"
 #include "hosts/common/cp1250.h"
 #include "hosts/common/display_plugin_host.h"
 #include "status_block/shared_block_mapping.h"
@@ -19,8 +21,11 @@
 
 namespace {
 
+constexpr char kTool[] = "blockctl";
+
 constexpr char kUsage[] =
     "usage: blockctl [--plugin PATH] COMMAND...\n"
+    "       blockctl --help | --version\n"
     "Commands run in order in one process:\n"
     "  dump               print every field of the block\n"
     "  set FIELD VALUE    write one field (text in UTF-8, stored as Windows-1250)\n"
@@ -30,7 +35,9 @@ constexpr char kUsage[] =
     "function2)\n"
     "  show               print every text and glyph field the display plug-in answers\n"
     "  hold SECONDS       keep the block open so other programs can see it\n"
-    "  fields             list the field names\n";
+    "  fields             list the field names and what coded numbers mean\n"
+    "The block lives while a program holds it: a change made when no tvhost or lcdhost runs\n"
+    "is gone when blockctl ends unless a hold follows it.\n";
 
 constexpr const char* kCommands[] = {"dump",  "set",  "clear", "sample",
                                      "ask",   "show", "hold",  "fields"};
@@ -47,19 +54,92 @@ bool IsCommand(const char* word) {
     return false;
 }
 
+struct Step {
+    std::string command;
+    const char* first = nullptr;   // set's field, ask's name
+    const char* second = nullptr;  // set's value, ask's slot
+    double seconds = 0;            // hold
+};
+
+// "a, b and c" for messages that list names.
+std::string JoinNames(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text;
+}
+
+bool CheckFieldName(CommandLine& line, const char* name) {
+    std::vector<std::string> names = MatchingBlockFields(name);
+    if (names.size() == 1) return true;
+    if (names.empty()) return line.Fail(std::string("no field \"") + name + "\" (see: blockctl fields)");
+    return line.Fail(std::string("\"") + name + "\" is ambiguous: it may mean " + JoinNames(names));
+}
+
+// Reads one command and its values into `step`; false, with the line's error set, on a
+// mistake.
+bool ParseStep(CommandLine& line, const std::string& command, Step* step) {
+    step->command = command;
+    if (command == "set") {
+        step->first = line.Value("set");
+        step->second = step->first ? line.Value("set FIELD") : nullptr;
+        return step->second && CheckFieldName(line, step->first);
+    }
+    if (command == "ask") {
+        step->first = line.Value("ask");
+        if (step->first && line.Peek() && !IsCommand(line.Peek())) step->second = line.Next();
+        return step->first != nullptr;
+    }
+    if (command == "hold") return line.Seconds("hold", &step->seconds);
+    if (IsCommand(command.c_str())) return true;
+    return line.Fail("unknown command \"" + command + "\"");
+}
+
+struct Plan {
+    std::string pluginPath = PluginBesideExecutable("vistune");
+    std::vector<Step> steps;
+    bool help = false;
+    bool version = false;
+};
+
+bool ParsePlan(CommandLine& line, Plan* plan) {
+    const char* word = line.Next();
+    if (word && (std::strcmp(word, "--help") == 0 || std::strcmp(word, "--version") == 0)) {
+        (word[2] == 'h' ? plan->help : plan->version) = true;
+        return true;
+    }
+    if (word && std::strcmp(word, "--plugin") == 0) {
+        const char* path = line.Value("--plugin");
+        if (!path) return false;
+        plan->pluginPath = path;
+        word = line.Next();
+    }
+    if (!word) return line.Fail("no command given");
+    for (; word; word = line.Next()) {
+        Step step;
+        if (!ParseStep(line, word, &step)) return false;
+        plan->steps.push_back(step);
+    }
+    return true;
+}
+
 class BlockTool {
 public:
     explicit BlockTool(std::string pluginPath) : pluginPath_(std::move(pluginPath)) {}
 
-    bool Run(const std::vector<const char*>& words);
+    // Runs the steps in order; false at the first that fails (its message already printed).
+    bool Run(const std::vector<Step>& steps);
 
 private:
     StatusBlock* Block();
     const DisplayPluginHost* Plugin();
+    bool RunStep(const Step& step);
     bool Dump();
     bool Set(const char* name, const char* value);
     bool Ask(const char* name, const char* slot);
     bool Show();
+    void Fields();
+    void WarnIfTheChangeEndsHere(bool changed, bool heldSince);
 
     std::string pluginPath_;
     SharedBlockMapping mapping_;
@@ -96,12 +176,8 @@ bool BlockTool::Dump() {
 
 bool BlockTool::Set(const char* name, const char* value) {
     const BlockField* field = FindBlockField(name);
-    if (!field) {
-        std::fprintf(stderr, "blockctl: no field \"%s\" (see: blockctl fields)\n", name);
-        return false;
-    }
     StatusBlock* block = Block();
-    if (!block) return false;
+    if (!field || !block) return false;
     std::string error;
     if (!WriteBlockField(*block, *field, value, &error)) {
         std::fprintf(stderr, "blockctl: %s\n", error.c_str());
@@ -129,64 +205,63 @@ bool BlockTool::Show() {
     return true;
 }
 
-bool BlockTool::Run(const std::vector<const char*>& words) {
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        std::string command = words[i];
-        auto argument = [&](const char* what) -> const char* {
-            if (i + 1 < words.size()) return words[++i];
-            std::fprintf(stderr, "blockctl: %s needs %s\n", command.c_str(), what);
-            return nullptr;
-        };
-        bool ok = false;
-        if (command == "dump") {
-            ok = Dump();
-        } else if (command == "set") {
-            const char* name = argument("a field name");
-            const char* value = name ? argument("a value") : nullptr;
-            ok = value && Set(name, value);
-        } else if (command == "clear") {
-            StatusBlock* block = Block();
-            if (block) std::memset(block, 0, sizeof *block);
-            ok = block != nullptr;
-        } else if (command == "sample") {
-            StatusBlock* block = Block();
-            if (block) FillSampleState(*block);
-            ok = block != nullptr;
-        } else if (command == "ask") {
-            const char* name = argument("a field name");
-            const char* slot = nullptr;
-            if (name && i + 1 < words.size() && !IsCommand(words[i + 1])) slot = words[++i];
-            ok = name && Block() && Ask(name, slot);
-        } else if (command == "show") {
-            ok = Block() && Show();
-        } else if (command == "hold") {
-            const char* seconds = argument("a number of seconds");
-            ok = seconds && Block();
-            if (ok) std::this_thread::sleep_for(std::chrono::seconds(std::atoi(seconds)));
-        } else if (command == "fields") {
-            for (const BlockField& field : BlockFields()) std::printf("%s\n", field.name);
-            ok = true;
-        } else {
-            std::fprintf(stderr, "blockctl: unknown command \"%s\"\n%s", command.c_str(), kUsage);
-        }
-        if (!ok) return false;
-    }
+void BlockTool::Fields() {
+    for (const BlockField& field : BlockFields())
+        std::printf("%-22s %s\n", field.name, field.meaning ? field.meaning : "");
+}
+
+bool BlockTool::RunStep(const Step& step) {
+    const std::string& command = step.command;
+    if (command == "dump") return Dump();
+    if (command == "set") return Set(step.first, step.second);
+    if (command == "fields") return Fields(), true;
+    if (command == "ask") return Block() && Ask(step.first, step.second);
+    if (command == "show") return Block() && Show();
+    StatusBlock* block = Block();
+    if (!block) return false;
+    if (command == "clear") std::memset(block, 0, sizeof *block);
+    if (command == "sample") FillSampleState(*block);
+    if (command == "hold") std::this_thread::sleep_for(std::chrono::duration<double>(step.seconds));
     return true;
+}
+
+// A block this process made dies with it: say so rather than let an edit vanish unseen.
+void BlockTool::WarnIfTheChangeEndsHere(bool changed, bool heldSince) {
+    if (!changed || heldSince || !mapping_.CreatedHere()) return;
+    std::fprintf(stderr,
+                 "blockctl: note: no other program holds the status block, so this change ends with\n"
+                 "blockctl; start tvhost or lcdhost first, or add \"hold SECONDS\" after it\n");
+}
+
+bool BlockTool::Run(const std::vector<Step>& steps) {
+    bool changed = false, heldSince = false;
+    for (const Step& step : steps) {
+        if (!RunStep(step)) return false;
+        bool changes = step.command == "set" || step.command == "clear" || step.command == "sample";
+        changed = changed || changes;
+        heldSince = !changes && (heldSince || step.command == "hold");
+    }
+    WarnIfTheChangeEndsHere(changed, heldSince);
+    return true;
+}
+
+int Run(int argc, char** argv) {
+    CommandLine line(argc, argv);
+    Plan plan;
+    if (!ParsePlan(line, &plan)) return UsageError(kTool, line.Error());
+    if (plan.help) return std::fputs(kUsage, stdout), 0;
+    if (plan.version) return std::puts(VersionLine(kTool).c_str()), 0;
+    BlockTool tool(plan.pluginPath);
+    return tool.Run(plan.steps) ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<const char*> words(argv + 1, argv + argc);
-    std::string pluginPath = PluginBesideExecutable("vistune");
-    if (words.size() >= 2 && std::strcmp(words[0], "--plugin") == 0) {
-        pluginPath = words[1];
-        words.erase(words.begin(), words.begin() + 2);
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& fault) {
+        std::fprintf(stderr, "blockctl: %s\n", fault.what());
+        return 1;
     }
-    if (words.empty() || std::strcmp(words[0], "--help") == 0) {
-        std::fputs(kUsage, words.empty() ? stderr : stdout);
-        return words.empty() ? 2 : 0;
-    }
-    BlockTool tool(pluginPath);
-    return tool.Run(words) ? 0 : 1;
 }

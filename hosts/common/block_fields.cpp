@@ -11,21 +11,23 @@ namespace {
 
 constexpr BlockField kFields[] = {
     {"blockSize", offsetof(StatusBlock, blockSize), FieldKind::kUnsigned32, 4},
-    {"isRunning", offsetof(StatusBlock, isRunning), FieldKind::kSigned8, 1},
+    {"isRunning", offsetof(StatusBlock, isRunning), FieldKind::kSigned8, 1, "1 running, 0 not"},
     {"signal.recordSize", offsetof(StatusBlock, signal.recordSize), FieldKind::kUnsigned32, 4},
     {"signal.quality", offsetof(StatusBlock, signal.quality), FieldKind::kSigned32, 4},
     {"signal.level", offsetof(StatusBlock, signal.level), FieldKind::kSigned32, 4},
     {"player.recordSize", offsetof(StatusBlock, player.recordSize), FieldKind::kUnsigned32, 4},
-    {"player.serviceKind", offsetof(StatusBlock, player.serviceKind), FieldKind::kSigned8, 1},
+    {"player.serviceKind", offsetof(StatusBlock, player.serviceKind), FieldKind::kSigned8, 1, "0 TV, 1 radio, 2 other"},
     {"player.serviceLabel", offsetof(StatusBlock, player.serviceLabel), FieldKind::kText, 32},
     {"player.providerLabel", offsetof(StatusBlock, player.providerLabel), FieldKind::kText, 32},
     {"player.caption", offsetof(StatusBlock, player.caption), FieldKind::kText, 160},
     {"player.eventText", offsetof(StatusBlock, player.eventText), FieldKind::kText, 1024},
     {"player.channelNumber", offsetof(StatusBlock, player.channelNumber), FieldKind::kSigned32, 4},
-    {"player.playingFile", offsetof(StatusBlock, player.playingFile), FieldKind::kUnsigned8, 1},
-    {"player.recording", offsetof(StatusBlock, player.recording), FieldKind::kUnsigned8, 1},
-    {"player.playState", offsetof(StatusBlock, player.playState), FieldKind::kSigned8, 1},
-    {"player.muted", offsetof(StatusBlock, player.muted), FieldKind::kSigned32, 4},
+    {"player.playingFile", offsetof(StatusBlock, player.playingFile), FieldKind::kUnsigned8, 1,
+     "1 a file plays, 0 live"},
+    {"player.recording", offsetof(StatusBlock, player.recording), FieldKind::kUnsigned8, 1, "1 recording, 0 not"},
+    {"player.playState", offsetof(StatusBlock, player.playState), FieldKind::kSigned8, 1,
+     "0 stopped, 2 playing, 3 paused"},
+    {"player.muted", offsetof(StatusBlock, player.muted), FieldKind::kSigned32, 4, "1 muted, 0 not"},
     {"player.volume", offsetof(StatusBlock, player.volume), FieldKind::kSigned32, 4},
     {"player.filePath", offsetof(StatusBlock, player.filePath), FieldKind::kText, 1024},
 };
@@ -142,6 +144,13 @@ const BlockField* FindBlockField(std::string_view name) {
         found = &field;
     }
     return found;
+}
+
+std::vector<std::string> MatchingBlockFields(std::string_view name) {
+    std::vector<std::string> names;
+    for (const BlockField& field : kFields)
+        if (SameName(name, field.name) || SameName(name, ShortName(field.name))) names.emplace_back(field.name);
+    return names;
 }
 
 std::string ReadBlockField(const StatusBlock& block, const BlockField& field) {

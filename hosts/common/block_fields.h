@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "status_block/status_block.h"
 
@@ -15,6 +16,7 @@ struct BlockField {
     std::size_t offset;
     FieldKind kind;
     std::size_t width;
+    const char* meaning = nullptr;  // what the numbers of a coded field stand for, or null
 };
 
 // All fields in block order.
@@ -23,6 +25,10 @@ std::span<const BlockField> BlockFields();
 // The field named `name`, compared without regard to case; the part after "signal." or
 // "player." alone will do where it names one field. Null when none or ambiguous.
 const BlockField* FindBlockField(std::string_view name);
+
+// The names of every field `name` could mean (full or short name, any case): none, one, or
+// several when a short name is ambiguous ("recordSize").
+std::vector<std::string> MatchingBlockFields(std::string_view name);
 
 // The field's value as a person reads it: decimal, or the text decoded to UTF-8 (cut at the
 // field's last byte, with " (unterminated)" after it when no terminator was found).

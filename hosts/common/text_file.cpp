@@ -1,13 +1,96 @@
 #include "hosts/common/text_file.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
-bool ReadTextFile(const std::string& path, std::string* text) {
+namespace {
+
+// The length of the UTF-8 sequence at the start of `text`, or 0 when it is not one
+// (overlong forms, surrogates and values past U+10FFFF included).
+std::size_t Utf8SequenceLength(std::string_view text) {
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || text.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+    if (lead == 0xE0 && byte(1) < 0xA0) return 0;
+    if (lead == 0xED && byte(1) >= 0xA0) return 0;
+    if (lead == 0xF0 && byte(1) < 0x90) return 0;
+    if (lead == 0xF4 && byte(1) >= 0x90) return 0;
+    return length;
+}
+
+bool LineFault(int line, const std::string& what, std::string* error) {
+    *error = "line " + std::to_string(line) + ": " + what;
+    return false;
+}
+
+}  // namespace
+
+bool ReadTextFile(const std::string& path, std::string* text, std::string* error) {
+    std::error_code code;
+    auto status = std::filesystem::status(path, code);
+    if (!std::filesystem::exists(status)) {
+        *error = "no such file";
+        return false;
+    }
+    if (std::filesystem::is_directory(status)) {
+        *error = "is a folder, not a file";
+        return false;
+    }
+    auto size =
+        std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, code) : 0;
+    if (!code && size > kMaxTextFileBytes) {
+        *error = "is " + std::to_string(size) + " bytes; at most " +
+                 std::to_string(kMaxTextFileBytes) + " are read";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in) {
+        *error = "cannot be read";
+        return false;
+    }
+    text->clear();
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text->append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (text->size() > kMaxTextFileBytes) {
+            *error = "is larger than " + std::to_string(kMaxTextFileBytes) + " bytes";
+            return false;
+        }
+    }
     return true;
+}
+
+bool CheckUtf8Text(std::string* text, std::string* error) {
+    if (text->starts_with("\xFF\xFE") || text->starts_with("\xFE\xFF")) {
+        *error = "the file is UTF-16; save it as UTF-8";
+        return false;
+    }
+    if (text->starts_with("\xEF\xBB\xBF")) text->erase(0, 3);
+    std::string_view rest = *text;
+    int line = 1;
+    while (!rest.empty()) {
+        unsigned char byte = static_cast<unsigned char>(rest[0]);
+        if (byte == '\n') ++line;
+        if (byte == 0) return LineFault(line, "a NUL byte; this is not a text file", error);
+        if ((byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F)
+            return LineFault(
+                line, "control character " + std::to_string(byte) + "; this is not a text file",
+                error);
+        std::size_t length = Utf8SequenceLength(rest);
+        if (length == 0)
+            return LineFault(line, "the text is not UTF-8; save the file as UTF-8", error);
+        rest.remove_prefix(length);
+    }
+    return true;
+}
+
+bool ReadUtf8TextFile(const std::string& path, std::string* text, std::string* error) {
+    return ReadTextFile(path, text, error) && CheckUtf8Text(text, error);
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

@@ -11,8 +11,8 @@ constexpr int kCellWidth = 6;   // five dots and a gap
 constexpr int kCellHeight = 9;  // eight dots and a gap
 constexpr int kBorder = 2;
 
-const std::array<std::uint8_t, 8>& DotsOf(const LcdScreen& screen, const LcdCell& cell) {
-    return cell.slot != 0 ? screen.Custom(cell.slot) : GlyphDots(cell.code);
+const std::array<std::uint8_t, 8>& DotsOf(const LcdScreen& screen, const LcdCell& cell, CharacterSet set) {
+    return cell.slot != 0 ? screen.Custom(cell.slot) : GlyphDots(cell.code, set);
 }
 
 std::uint32_t Crc32(const std::string& bytes) {
@@ -61,12 +61,12 @@ std::string StoredZlib(const std::string& raw) {
 
 }  // namespace
 
-LcdDots ScreenDots(const LcdScreen& screen) {
+LcdDots ScreenDots(const LcdScreen& screen, CharacterSet set) {
     LcdDots dots{screen.Width() * kCellWidth - 1 + 2 * kBorder, screen.Height() * kCellHeight - 1 + 2 * kBorder, {}};
     dots.lit.assign(static_cast<std::size_t>(dots.width * dots.height), false);
     for (int row = 0; row < screen.Height(); ++row) {
         for (int column = 0; column < screen.Width(); ++column) {
-            const auto& glyph = DotsOf(screen, screen.Cell(row, column));
+            const auto& glyph = DotsOf(screen, screen.Cell(row, column), set);
             for (int y = 0; y < 8; ++y)
                 for (int x = 0; x < 5; ++x)
                     if (glyph[y] & (16 >> x))
@@ -77,25 +77,10 @@ LcdDots ScreenDots(const LcdScreen& screen) {
     return dots;
 }
 
-std::string RenderBigPixels(const LcdScreen& screen) {
-    static const char* const kHalves[] = {" ", "▄", "▀", "█"};
-    LcdDots dots = ScreenDots(screen);
-    std::string text;
-    for (int y = 0; y < dots.height; y += 2) {
-        for (int x = 0; x < dots.width; ++x) {
-            bool upper = dots.At(x, y);
-            bool lower = y + 1 < dots.height && dots.At(x, y + 1);
-            text += kHalves[(upper ? 2 : 0) + (lower ? 1 : 0)];
-        }
-        text += '\n';
-    }
-    return text;
-}
-
-std::string EncodePng(const LcdScreen& screen, int scale) {
+std::string EncodePng(const LcdScreen& screen, int scale, CharacterSet set) {
     static const unsigned char kBacklight[3] = {150, 200, 60};
     static const unsigned char kDot[3] = {30, 50, 20};
-    LcdDots dots = ScreenDots(screen);
+    LcdDots dots = ScreenDots(screen, set);
     int width = dots.width * scale, height = dots.height * scale;
     std::string raw;
     raw.reserve(static_cast<std::size_t>((width * 3 + 1) * height));

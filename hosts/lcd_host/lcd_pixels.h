@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "hosts/lcd_host/font5x8.h"
 #include "hosts/lcd_host/lcd_screen.h"
 
 struct LcdDots {
@@ -13,10 +14,7 @@ struct LcdDots {
     bool At(int x, int y) const { return lit[static_cast<std::size_t>(y * width + x)]; }
 };
 
-LcdDots ScreenDots(const LcdScreen& screen);
-
-// The dots for a terminal: two dot rows per text line drawn with half blocks.
-std::string RenderBigPixels(const LcdScreen& screen);
+LcdDots ScreenDots(const LcdScreen& screen, CharacterSet set = CharacterSet::kWindows1250);
 
 // A PNG picture of the panel (green backlight, dark dots), `scale` pixels per dot.
-std::string EncodePng(const LcdScreen& screen, int scale);
+std::string EncodePng(const LcdScreen& screen, int scale, CharacterSet set = CharacterSet::kWindows1250);

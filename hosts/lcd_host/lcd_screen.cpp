@@ -42,9 +42,12 @@ std::size_t LcdScreen::Command(std::string_view text, std::vector<LcdCell>* out)
     std::vector<int> numbers;
     if (text.substr(0, kCustom.size()) == kCustom) {
         std::size_t taken = Arguments(text.substr(kCustom.size()), &numbers);
-        if (taken == 0 || numbers.size() != 9 || numbers[0] < 1 || numbers[0] > 8) return 0;
+        if (taken == 0 || numbers.size() != 9) return 0;
         for (int i = 1; i <= 8; ++i)
             if (numbers[i] < 0 || numbers[i] > 31) return 0;
+        // The LCD has eight custom characters: a definition for any other slot is dropped, and
+        // the plug-in's $Chr(63) after it shows "?".
+        if (numbers[0] < 1 || numbers[0] > 8) return kCustom.size() + taken;
         for (int i = 0; i < 8; ++i) custom_[numbers[0] - 1][i] = static_cast<std::uint8_t>(numbers[i + 1]);
         return kCustom.size() + taken;
     }

@@ -22,7 +22,7 @@ public:
     int Height() const { return height_; }
 
     // Writes row `row` from text: "$CustomChar(slot,r1,...,r8)" defines custom character
-    // `slot` (1 to 8, rows 0 to 31) and takes no cell; "$Chr(code)" prints the custom
+    // `slot` (rows 0 to 31) and takes no cell; for a slot outside 1 to 8 it defines nothing; "$Chr(code)" prints the custom
     // character the code stands for (176, 158, 131 to 136 for slots 1 to 8) or else the
     // character with that code. A malformed command is shown as the text it is. The row is
     // cut at the width and padded with spaces.

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "hosts/common/command_line.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/text_file.h"
 #include "hosts/common/wall_clock.h"
@@ -15,17 +17,33 @@
 #include "hosts/lcd_host/lcd_render.h"
 #include "hosts/lcd_host/lcd_screen.h"
 #include "hosts/lcd_host/screen_file.h"
+#include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
 
 namespace {
 
+constexpr char kTool[] = "lcdhost";
+
 constexpr char kUsage[] =
     "usage: lcdhost [--screen FILE] [--plugin PATH] [--refresh MS] [--size WxH]\n"
     "               [--frames] [--png FILE] [--log FILE] [--seconds N] [--once]\n"
+    "       lcdhost --help | --version\n"
     "Shows the display plug-in's fields on an emulated LCD (default 20x4), refreshing no\n"
-    "faster than the plug-in allows. --frames prints plain-text frames (the default when\n"
-    "the output is no terminal); --png keeps FILE a picture of the current screen; --log\n"
-    "writes the frames to FILE instead, each stamped with the wall clock in milliseconds.\n";
+    "faster than the plug-in allows.\n"
+    "  --screen FILE   the screen file (UTF-8, one line per LCD row); default: a TV screen\n"
+    "  --plugin PATH   the display plug-in; default: vistune beside lcdhost\n"
+    "  --refresh MS    milliseconds between refreshes, 1 to 3600000; never below the\n"
+    "                  plug-in's minimum (1000 ms for vistune)\n"
+    "  --size WxH      the LCD's size: W 1 to 80 characters, H 1 to 8 rows\n"
+    "  --frames        print plain-text frames (the default when the output is no terminal)\n"
+    "  --png FILE      keep FILE a picture of the current screen\n"
+    "  --log FILE      append the frames to FILE, each stamped with the wall clock in ms\n"
+    "  --seconds N     stop after N seconds (above 0); default: run until Ctrl-C\n"
+    "  --once          draw one frame and stop\n"
+    "  --ascii         draw letters past ASCII as a plain ASCII character generator would (a\n"
+    "                  box); by default the Polish letters of Windows-1250 are drawn\n"
+    "In a terminal the panel is drawn in dots sized to fit it, redrawn in place; where even\n"
+    "the smallest dots do not fit, plain frames are drawn instead.\n";
 
 constexpr char kDefaultScreen[] =
     "{f2:Type:1} {f1:ServiceLabel}\n"
@@ -44,65 +62,138 @@ struct Options {
     std::string log;
     double seconds = 0;
     bool once = false;
+    bool help = false;
+    bool version = false;
+    CharacterSet characters = CharacterSet::kWindows1250;
 };
 
-bool ParseOptions(int argc, char** argv, Options* options) {
-    for (int i = 1; i < argc; ++i) {
-        std::string word = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (word == "--screen" && hasValue) options->screenFile = argv[++i];
-        else if (word == "--plugin" && hasValue) options->plugin = argv[++i];
-        else if (word == "--refresh" && hasValue) options->refreshMs = std::atoi(argv[++i]);
-        else if (word == "--size" && hasValue) {
-            if (std::sscanf(argv[++i], "%dx%d", &options->width, &options->height) != 2) return false;
-            if (options->width < 1 || options->width > 80 || options->height < 1 || options->height > 8) return false;
-        } else if (word == "--frames") options->frames = true;
-        else if (word == "--png" && hasValue) options->png = argv[++i];
-        else if (word == "--log" && hasValue) options->log = argv[++i];
-        else if (word == "--seconds" && hasValue) options->seconds = std::atof(argv[++i]);
-        else if (word == "--once") options->once = true;
-        else return false;
+bool ParseSize(CommandLine& line, Options* options) {
+    const char* value = line.Value("--size");
+    if (!value) return false;
+    int width = 0, height = 0;
+    char rest = 0;
+    if (std::sscanf(value, "%dx%d%c", &width, &height, &rest) == 2 && width >= 1 && width <= 80 &&
+        height >= 1 && height <= 8) {
+        options->width = width;
+        options->height = height;
+        return true;
     }
+    return line.Fail(std::string("--size takes WxH with W from 1 to 80 and H from 1 to 8 (e.g. 20x4), not \"") +
+                     value + "\"");
+}
+
+bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
+    if (word == "--help") return options->help = true;
+    if (word == "--version") return options->version = true;
+    if (word == "--frames") return options->frames = true;
+    if (word == "--once") return options->once = true;
+    if (word == "--ascii") return options->characters = CharacterSet::kAsciiOnly, true;
+    if (word == "--size") return ParseSize(line, options);
+    if (word == "--refresh") return line.Integer("--refresh", 1, 3600000, &options->refreshMs);
+    if (word == "--seconds") return line.Seconds("--seconds", &options->seconds);
+    std::string* text = word == "--screen" ? &options->screenFile
+                        : word == "--plugin" ? &options->plugin
+                        : word == "--png"    ? &options->png
+                        : word == "--log"    ? &options->log
+                                             : nullptr;
+    if (!text) return line.Fail("unknown option \"" + word + "\"");
+    const char* value = line.Value(word.c_str());
+    if (value) *text = value;
+    return value != nullptr;
+}
+
+bool ParseOptions(CommandLine& line, Options* options) {
+    for (const char* word = line.Next(); word; word = line.Next())
+        if (!ParseOption(line, word, options)) return false;
     return true;
 }
 
 bool LoadScreen(const Options& options, std::vector<ScreenRow>* rows) {
     std::string text = kDefaultScreen;
-    if (!options.screenFile.empty() && !ReadTextFile(options.screenFile, &text)) {
-        std::fprintf(stderr, "lcdhost: cannot read %s\n", options.screenFile.c_str());
+    std::string error;
+    if (!options.screenFile.empty() && !ReadUtf8TextFile(options.screenFile, &text, &error)) {
+        std::fprintf(stderr, "lcdhost: %s: %s\n", options.screenFile.c_str(), error.c_str());
         return false;
     }
-    std::string error;
-    if (ParseScreen(text, rows, &error)) return true;
+    // The built-in screen is cut to whatever size is asked for; a file must fit the LCD.
+    if (ParseScreen(text, rows, &error) &&
+        (options.screenFile.empty() || CheckScreenFits(*rows, options.width, options.height, &error)))
+        return true;
     std::fprintf(stderr, "lcdhost: %s: %s\n",
                  options.screenFile.empty() ? "built-in screen" : options.screenFile.c_str(), error.c_str());
     return false;
 }
 
-void Show(const LcdScreen& screen, const Options& options, int frame, double elapsed) {
+bool WriteFile(const std::string& path, const std::string& bytes, std::ios::openmode mode) {
+    std::ofstream out(path, std::ios::binary | mode);
+    out << bytes;
+    out.close();
+    if (out) return true;
+    std::fprintf(stderr, "lcdhost: cannot write %s\n", path.c_str());
+    return false;
+}
+
+// What the terminal view says around the panel.
+struct PanelText {
+    std::string title;
+    std::string legend;
+    std::optional<DotStyle> lastStyle;
+    bool cleared = false;
+};
+
+PanelText DescribePanel(const Options& options, const std::vector<ScreenRow>& rows, int refreshMs) {
+    std::string screen = options.screenFile.empty() ? "built-in TV screen" : options.screenFile;
+    std::string plugin = options.plugin.substr(options.plugin.find_last_of("/\\") + 1);
+    PanelText text;
+    text.title = "lcdhost: " + screen + " | " + plugin + " | every " + std::to_string(refreshMs) + " ms | Ctrl-C ends";
+    std::string slots;
+    for (const ScreenRow& row : rows)
+        for (const ScreenPart& part : row)
+            if (part.kind == ScreenPart::Kind::kGlyph2) slots += " " + part.second + "=" + part.text;
+    text.legend = slots.empty() ? "no custom characters" : "custom characters:" + slots;
+    return text;
+}
+
+// The panel as big as the terminal allows, or a plain frame in place where no dots fit.
+std::string TerminalScreen(const LcdScreen& screen, const Options& options, PanelText& text) {
+    int columns = 80, lines = 24;
+    platform::TerminalSize(&columns, &lines);
+    LcdDots dots = ScreenDots(screen, options.characters);
+    std::optional<DotStyle> style = ChooseDotStyle(dots, columns, lines);
+    std::string clear = !text.cleared || style != text.lastStyle ? "\x1b[2J" : "";
+    text.cleared = true;
+    text.lastStyle = style;
+    if (style) return clear + RenderPanel(dots, *style, columns, text.title, text.legend);
+    std::string frame = "\x1b[H" + FitToColumns(text.title, columns) + "\x1b[K\n";
+    std::string plain = RenderFrame(screen);
+    for (std::size_t start = 0; start < plain.size();) {
+        std::size_t end = plain.find('\n', start);
+        frame += FitToColumns(plain.substr(start, end - start), columns) + "\x1b[K\n";
+        start = end + 1;
+    }
+    return clear + frame + FitToColumns(text.legend, columns) + "\x1b[K\x1b[J";
+}
+
+// False when a file asked for cannot be written: the user is told once and the run ends.
+bool Show(const LcdScreen& screen, const Options& options, int frame, double elapsed, PanelText& text) {
     if (!options.log.empty()) {
-        std::ofstream out(options.log, std::ios::binary | std::ios::app);
-        out << "frame " << frame << " clock " << WallClockMs() << "\n" << RenderFrame(screen);
+        std::string entry = "frame " + std::to_string(frame) + " clock " + std::to_string(WallClockMs()) + "\n";
+        if (!WriteFile(options.log, entry + RenderFrame(screen), std::ios::app)) return false;
     } else if (options.frames) {
         std::printf("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
     } else {
-        std::printf("\x1b[H\x1b[2J%s", RenderBigPixels(screen).c_str());
+        std::fputs(TerminalScreen(screen, options, text).c_str(), stdout);
     }
     std::fflush(stdout);
-    if (!options.png.empty()) {
-        std::ofstream out(options.png, std::ios::binary | std::ios::trunc);
-        out << EncodePng(screen, 4);
-    }
+    return options.png.empty() || WriteFile(options.png, EncodePng(screen, 4, options.characters), std::ios::trunc);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     Options options;
-    if (!ParseOptions(argc, argv, &options)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    CommandLine line(argc, argv);
+    if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
+    if (options.help) return std::fputs(kUsage, stdout), 0;
+    if (options.version) return std::puts(VersionLine(kTool).c_str()), 0;
     std::vector<ScreenRow> rows;
     if (!LoadScreen(options, &rows)) return 2;
     DisplayPluginHost plugin;
@@ -114,6 +205,9 @@ int main(int argc, char** argv) {
     plugin.Init();
     // The plug-in's minimum is a floor: a faster refresh asked for is not granted.
     int refreshMs = options.refreshMs > plugin.MinRefreshInterval() ? options.refreshMs : plugin.MinRefreshInterval();
+    // A console that cannot take UTF-8 and escape codes gets plain frames rather than garbage.
+    if (!options.frames && options.log.empty() && !platform::EnableTerminalEscapes()) options.frames = true;
+    PanelText text = DescribePanel(options, rows, refreshMs);
     LcdScreen screen(options.width, options.height);
     auto start = std::chrono::steady_clock::now();
     auto next = start;
@@ -121,10 +215,22 @@ int main(int argc, char** argv) {
         for (int row = 0; row < screen.Height(); ++row)
             screen.WriteRow(row, row < static_cast<int>(rows.size()) ? EvaluateRow(rows[row], plugin) : "");
         double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        Show(screen, options, frame, elapsed);
+        if (!Show(screen, options, frame, elapsed, text)) return 1;
         if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
         next += std::chrono::milliseconds(refreshMs);
         std::this_thread::sleep_until(next);
     }
+    if (!options.frames && options.log.empty()) std::puts("");
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& fault) {
+        std::fprintf(stderr, "lcdhost: %s\n", fault.what());
+        return 1;
+    }
 }

@@ -42,6 +42,15 @@ bool AddText(std::string* text, ScreenRow* row, std::string* error) {
 bool ParseRow(std::string_view line, ScreenRow* row, std::string* error) {
     std::string text;
     for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '}') {
+            if (i + 1 >= line.size() || line[i + 1] != '}') {
+                *error = "a \"}\" with no call before it; write }} to show one";
+                return false;
+            }
+            text += '}';
+            ++i;
+            continue;
+        }
         if (line[i] != '{') {
             text += line[i];
             continue;
@@ -66,6 +75,25 @@ bool ParseRow(std::string_view line, ScreenRow* row, std::string* error) {
 }
 
 }  // namespace
+
+bool CheckScreenFits(const std::vector<ScreenRow>& rows, int width, int height, std::string* error) {
+    if (static_cast<int>(rows.size()) > height) {
+        *error = "the screen has " + std::to_string(rows.size()) + " rows; the LCD shows " + std::to_string(height) +
+                 " (see --size)";
+        return false;
+    }
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        std::size_t fixed = 0;
+        for (const ScreenPart& part : rows[row])
+            if (part.kind == ScreenPart::Kind::kText) fixed += part.text.size();
+        if (fixed > static_cast<std::size_t>(width)) {
+            *error = "row " + std::to_string(row + 1) + " has " + std::to_string(fixed) +
+                     " characters of fixed text; the LCD is " + std::to_string(width) + " wide (see --size)";
+            return false;
+        }
+    }
+    return true;
+}
 
 bool ParseScreen(std::string_view text, std::vector<ScreenRow>* rows, std::string* error) {
     rows->clear();

@@ -1,6 +1,6 @@
 // A screen file: one line per LCD row, with calls of the display plug-in between braces.
 //   {f1:NAME}          function1(NAME, "")      {f1:NAME:SECOND}   function1(NAME, SECOND)
-//   {f2:NAME:SLOT}     function2(NAME, SLOT)    {{                 a literal "{"
+//   {f2:NAME:SLOT}     function2(NAME, SLOT)    {{ and }}          a literal "{" and "}"
 // Lines starting with "#" are comments. Text outside the braces is shown as it stands.
 #pragma once
 
@@ -18,6 +18,10 @@ using ScreenRow = std::vector<ScreenPart>;
 
 // Reads a screen file; false with `error` naming the line and what is wrong.
 bool ParseScreen(std::string_view text, std::vector<ScreenRow>* rows, std::string* error);
+
+// False, with `error` saying why, when the screen has more rows than the LCD or a row's fixed
+// text alone is wider than it; answers that make a row too long are cut, as an LCD does.
+bool CheckScreenFits(const std::vector<ScreenRow>& rows, int width, int height, std::string* error);
 
 // Calls the plug-in for each part of a row and joins the answers (Windows-1250 bytes).
 template <typename Plugin>

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "hosts/common/command_line.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/text_file.h"
 #include "hosts/common/wall_clock.h"
@@ -21,11 +22,18 @@ constexpr int kTickMs = 100;
 constexpr std::uint32_t kSignalQuery = 0x01022001;
 constexpr std::uint32_t kPlayerQuery = 0x01023011;
 
+constexpr char kTool[] = "tvhost";
+
 constexpr char kUsage[] =
     "usage: tvhost [--scenario FILE] [--plugin PATH] [--seconds N] [--quiet] [--log FILE]\n"
-    "Loads the tuner plug-in and plays a scenario (the built-in one unless FILE is given);\n"
-    "ends at the scenario's quit event, after N seconds, or never. --log appends each event\n"
-    "played to FILE, stamped with the wall clock in milliseconds.\n";
+    "       tvhost --help | --version\n"
+    "Loads the tuner plug-in and plays a scenario; ends at the scenario's quit event or after\n"
+    "N seconds, whichever comes first.\n"
+    "  --scenario FILE  the scenario (UTF-8); default: the built-in one, about 30 seconds\n"
+    "  --plugin PATH    the tuner plug-in; default: glyphbox beside tvhost\n"
+    "  --seconds N      stop after N seconds (above 0)\n"
+    "  --quiet          print nothing while running\n"
+    "  --log FILE       append each event played to FILE, stamped with the wall clock in ms\n";
 
 struct Options {
     std::string scenarioFile;
@@ -33,6 +41,8 @@ struct Options {
     double seconds = 0;
     bool quiet = false;
     std::string log;
+    bool help = false;
+    bool version = false;
 };
 
 class TvHost {
@@ -137,43 +147,59 @@ private:
     std::string lastReport_;
 };
 
-bool ParseOptions(int argc, char** argv, Options* options) {
-    for (int i = 1; i < argc; ++i) {
-        std::string word = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (word == "--scenario" && hasValue) options->scenarioFile = argv[++i];
-        else if (word == "--plugin" && hasValue) options->plugin = argv[++i];
-        else if (word == "--seconds" && hasValue) options->seconds = std::atof(argv[++i]);
-        else if (word == "--quiet") options->quiet = true;
-        else if (word == "--log" && hasValue) options->log = argv[++i];
-        else return false;
-    }
+bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
+    if (word == "--help") return options->help = true;
+    if (word == "--version") return options->version = true;
+    if (word == "--quiet") return options->quiet = true;
+    if (word == "--seconds") return line.Seconds("--seconds", &options->seconds);
+    std::string* text = word == "--scenario" ? &options->scenarioFile
+                        : word == "--plugin" ? &options->plugin
+                        : word == "--log"    ? &options->log
+                                             : nullptr;
+    if (!text) return line.Fail("unknown option \"" + word + "\"");
+    const char* value = line.Value(word.c_str());
+    if (value) *text = value;
+    return value != nullptr;
+}
+
+bool ParseOptions(CommandLine& line, Options* options) {
+    for (const char* word = line.Next(); word; word = line.Next())
+        if (!ParseOption(line, word, options)) return false;
     return true;
+}
+
+// The log is opened once before anything runs, so a path that cannot be written is reported
+// at once rather than lost event by event.
+bool LogWritable(const Options& options) {
+    if (options.log.empty()) return true;
+    std::ofstream out(options.log, std::ios::binary | std::ios::app);
+    if (out) return true;
+    std::fprintf(stderr, "tvhost: cannot write %s\n", options.log.c_str());
+    return false;
 }
 
 bool LoadScenario(const Options& options, Scenario* scenario) {
     std::string text(DefaultScenarioText());
-    if (!options.scenarioFile.empty() && !ReadTextFile(options.scenarioFile, &text)) {
-        std::fprintf(stderr, "tvhost: cannot read %s\n", options.scenarioFile.c_str());
+    std::string error;
+    if (!options.scenarioFile.empty() && !ReadUtf8TextFile(options.scenarioFile, &text, &error)) {
+        std::fprintf(stderr, "tvhost: %s: %s\n", options.scenarioFile.c_str(), error.c_str());
         return false;
     }
-    std::string error;
     if (ParseScenario(text, scenario, &error)) return true;
     const char* source = options.scenarioFile.empty() ? "built-in scenario" : options.scenarioFile.c_str();
     std::fprintf(stderr, "tvhost: %s: %s\n", source, error.c_str());
     return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     Options options;
-    if (!ParseOptions(argc, argv, &options)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    CommandLine line(argc, argv);
+    if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
+    if (options.help) return std::fputs(kUsage, stdout), 0;
+    if (options.version) return std::puts(VersionLine(kTool).c_str()), 0;
     Scenario scenario;
     if (!LoadScenario(options, &scenario)) return 2;
+    if (!LogWritable(options)) return 1;
     TunerPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {
@@ -182,4 +208,15 @@ int main(int argc, char** argv) {
     }
     if (!options.quiet) std::printf("[tvhost] loaded %s\n", plugin.Name().c_str());
     return TvHost(std::move(scenario), plugin, options).Run();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& fault) {
+        std::fprintf(stderr, "tvhost: %s\n", fault.what());
+        return 1;
+    }
 }

@@ -54,11 +54,20 @@ bool SplitWords(std::string_view text, std::vector<std::string>* words, std::str
             }
             words->emplace_back(text.substr(i + 1, end - i - 1));
             i = end + 1;
+            // A quote inside a text would otherwise end it early and the rest pass as a word.
+            if (i < text.size() && std::string_view(" \t\r#").find(text[i]) == std::string_view::npos) {
+                *error = "a quote ends the text \"" + words->back() + "\" early; a text cannot hold a quote";
+                return false;
+            }
         } else {
             std::size_t end = text.find_first_of(" \t\r#", i);
             if (end == std::string_view::npos) end = text.size();
             words->emplace_back(text.substr(i, end - i));
             i = end;
+            if (words->back().find('"') != std::string::npos) {
+                *error = "a quote inside the word " + words->back() + "; a text goes in quotes as a whole";
+                return false;
+            }
         }
     }
     return true;
@@ -83,10 +92,13 @@ public:
 
     bool ParseLine(const Line& line) {
         const auto& w = line.words;
+        line_ = line.number;
         if (w.empty()) return true;
         if (w[0] == "service") return Service(w);
-        if (w[0] == "signal") return Count(w, 3) && Number(w[1], &scenario_->quality) && Number(w[2], &scenario_->level);
-        if (w[0] == "volume") return Count(w, 2) && Number(w[1], &scenario_->volume);
+        if (w[0] == "signal")
+            return Count(w, 3) && Percent(w[1], "the quality", &scenario_->quality) &&
+                   Percent(w[2], "the level", &scenario_->level);
+        if (w[0] == "volume") return Count(w, 2) && Percent(w[1], "the volume", &scenario_->volume);
         if (w[0] == "at") return At(w);
         return Fail("unknown command \"" + w[0] + "\"");
     }
@@ -97,7 +109,9 @@ public:
             if (event.action != Action::kZap) continue;
             bool known = std::any_of(scenario_->services.begin(), scenario_->services.end(),
                                      [&](const ::Service& s) { return s.number == event.value; });
-            if (!known) return Fail("no service has the number " + std::to_string(event.value));
+            if (!known)
+                return Fail("line " + std::to_string(event.line) + ": no service has the number " +
+                            std::to_string(event.value));
         }
         std::stable_sort(scenario_->events.begin(), scenario_->events.end(),
                          [](const TimedEvent& a, const TimedEvent& b) { return a.atMs < b.atMs; });
@@ -116,6 +130,19 @@ private:
     bool Number(const std::string& word, int* value) {
         return ToInt(word, value) || Fail("\"" + word + "\" is not a whole number");
     }
+    // Volumes and signal figures are percentages in the host's records.
+    bool Percent(const std::string& word, const char* what, int* value) {
+        if (!Number(word, value)) return false;
+        return (*value >= 0 && *value <= 100) ||
+               Fail(std::string(what) + " is 0 to 100, not " + std::to_string(*value));
+    }
+    // Only the plug-in's own items are on the menu, so another number could never be chosen.
+    bool MenuItem(const std::string& word, int* value) {
+        if (!Number(word, value)) return false;
+        return (*value >= kFirstMenuItem && *value <= kLastMenuItem) ||
+               Fail("the plug-in's menu items are " + std::to_string(kFirstMenuItem) + " to " +
+                    std::to_string(kLastMenuItem) + ", not " + std::to_string(*value));
+    }
     bool Text(const std::string& utf8, std::size_t width, const char* what, std::string* out) {
         std::string message;
         if (!Utf8ToCp1250(utf8, out, &message)) return Fail(message);
@@ -131,10 +158,16 @@ private:
         else if (w[1] == "radio") service.kind = kServiceRadio;
         else if (w[1] == "other") service.kind = kServiceOther;
         else return Fail("a service is tv, radio or other, not \"" + w[1] + "\"");
-        return Number(w[2], &service.number) && Text(w[3], 32, "the name", &service.name) &&
-               Text(w[4], 32, "the provider", &service.provider) &&
-               Text(w[5], 1024, "the event", &service.event) &&
-               (scenario_->services.push_back(service), true);
+        return Number(w[2], &service.number) && Unused(service.number) &&
+               Text(w[3], 32, "the name", &service.name) && Text(w[4], 32, "the provider", &service.provider) &&
+               Text(w[5], 1024, "the event", &service.event) && (scenario_->services.push_back(service), true);
+    }
+
+    // A zap names a service by its number, so two services with one number make it ambiguous.
+    bool Unused(int number) {
+        bool used = std::any_of(scenario_->services.begin(), scenario_->services.end(),
+                                [&](const ::Service& s) { return s.number == number; });
+        return !used || Fail("another service already has the number " + std::to_string(number));
     }
 
     bool OnOff(const std::vector<std::string>& w, TimedEvent* event) {
@@ -144,7 +177,8 @@ private:
         return true;
     }
 
-    bool Add(const TimedEvent& event) {
+    bool Add(TimedEvent event) {
+        event.line = line_;
         scenario_->events.push_back(event);
         return true;
     }
@@ -173,7 +207,11 @@ private:
         for (const Named& named : kNumbered) {
             if (what != named.name) continue;
             event.action = named.action;
-            return Count(w, 4) && Number(w[3], &event.value) && Add(event);
+            if (!Count(w, 4)) return false;
+            bool valid = event.action == Action::kVolume ? Percent(w[3], "the volume", &event.value)
+                         : event.action == Action::kMenu ? MenuItem(w[3], &event.value)
+                                                         : Number(w[3], &event.value);
+            return valid && Add(event);
         }
         for (const Named& named : kSwitched) {
             if (what != named.name) continue;
@@ -187,8 +225,12 @@ private:
         return Fail("unknown event \"" + what + "\"");
     }
 
+    static constexpr int kFirstMenuItem = 40060;
+    static constexpr int kLastMenuItem = 40063;
+
     Scenario* scenario_;
     std::string* error_;
+    int line_ = 0;
 };
 
 }  // namespace

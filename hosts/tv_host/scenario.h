@@ -24,6 +24,7 @@ struct TimedEvent {
     Action action;
     int value = 0;      // channel number, on/off, volume or menu item
     std::string text;   // the file's path
+    int line = 0;       // where the scenario file gives it, for messages
 };
 
 struct Scenario {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "hosts/common/block_fields.h"
 #include "hosts/common/cp1250.h"
@@ -43,6 +44,32 @@ TEST(BlockFields, FindsFieldsByFullOrShortNameIgnoringCase) {
     EXPECT_EQ(FindBlockField("recordSize"), nullptr) << "ambiguous between the two records";
     EXPECT_EQ(FindBlockField("signal.recordSize")->offset, 8u);
     EXPECT_EQ(FindBlockField("nothing"), nullptr);
+    EXPECT_EQ(MatchingBlockFields("recordsize"), (std::vector<std::string>{"signal.recordSize", "player.recordSize"}));
+    EXPECT_EQ(MatchingBlockFields("Level"), (std::vector<std::string>{"signal.level"}));
+    EXPECT_TRUE(MatchingBlockFields("nothing").empty());
+}
+
+// The coded numbers' meanings must say what the block's own constants are.
+TEST(BlockFields, CodedFieldsSayWhatTheirNumbersMean) {
+    const struct {
+        const char* field;
+        std::string code;
+    } rows[] = {
+        {"playState", std::to_string(kPlayStopped) + " stopped"},
+        {"playState", std::to_string(kPlayPlaying) + " playing"},
+        {"playState", std::to_string(kPlayPaused) + " paused"},
+        {"serviceKind", std::to_string(kServiceTv) + " TV"},
+        {"serviceKind", std::to_string(kServiceRadio) + " radio"},
+        {"serviceKind", std::to_string(kServiceOther) + " other"},
+        {"playingFile", "1 a file plays"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.field);
+        const BlockField* field = FindBlockField(row.field);
+        ASSERT_NE(field, nullptr);
+        ASSERT_NE(field->meaning, nullptr);
+        EXPECT_NE(std::string(field->meaning).find(row.code), std::string::npos) << field->meaning;
+    }
 }
 
 TEST(BlockFields, EveryFieldLiesInsideTheBlockInOrder) {

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "hosts/lcd_host/font5x8.h"
+#include "hosts/lcd_host/lcd_pixels.h"
 #include "hosts/lcd_host/lcd_render.h"
 #include "hosts/lcd_host/lcd_screen.h"
 #include "hosts/lcd_host/screen_file.h"
+#include "hosts/lcd_host/terminal_panel.h"
 
 namespace {
 
@@ -25,7 +30,7 @@ struct FixedPlugin {
 TEST(ScreenFile, CallsAreReplacedByThePlugInsAnswers) {
     std::vector<ScreenRow> rows;
     std::string error;
-    ASSERT_TRUE(ParseScreen("# comment\n{f2:Type:1} {f1:ServiceLabel}\r\nVol {f1:VolLevel:x}{{x}\n\n", &rows, &error))
+    ASSERT_TRUE(ParseScreen("# comment\n{f2:Type:1} {f1:ServiceLabel}\r\nVol {f1:VolLevel:x}{{x}}\n\n", &rows, &error))
         << error;
     ASSERT_EQ(rows.size(), 3u);
     FixedPlugin plugin;
@@ -52,12 +57,36 @@ TEST(ScreenFile, MistakesAreReportedWithTheirLine) {
         {"{f1:}", "line 1: {f1:...} takes"},
         {"{f1:a:b:c}", "line 1: {f1:...} takes"},
         {"日本", "line 1: \"日\" has no Windows-1250 byte"},
+        {"a\n{{literal}", "line 2: a \"}\" with no call before it"},
+        {"x}", "line 1: a \"}\" with no call before it"},
     };
     for (const auto& row : rows) {
         std::vector<ScreenRow> screen;
         std::string error;
         EXPECT_FALSE(ParseScreen(row.text, &screen, &error)) << row.text;
         EXPECT_NE(error.find(row.message), std::string::npos) << error;
+    }
+}
+
+TEST(ScreenFile, AScreenMustFitTheLcd) {
+    const struct {
+        const char* text;
+        const char* message;  // null: it fits 10x2
+    } rows[] = {
+        {"0123456789\n{f1:EPG}{f1:EPG}{f1:EPG}", nullptr},
+        {"a\nb\nc", "the screen has 3 rows; the LCD shows 2"},
+        {"a\n0123456789X", "row 2 has 11 characters of fixed text; the LCD is 10 wide"},
+        {"# comments are no rows\na\nŁódź {{ }} 12", "row 2 has 11 characters"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        std::vector<ScreenRow> screen;
+        std::string error;
+        ASSERT_TRUE(ParseScreen(row.text, &screen, &error)) << error;
+        EXPECT_EQ(CheckScreenFits(screen, 10, 2, &error), row.message == nullptr);
+        if (row.message) {
+            EXPECT_NE(error.find(row.message), std::string::npos) << error;
+        }
     }
 }
 
@@ -74,7 +103,7 @@ TEST(LcdScreen, CustomCharactersAreDefinedThenPrinted) {
 }
 
 TEST(LcdScreen, MalformedCommandsAreDrawnAsText) {
-    const char* rows[] = {"$CustomChar(1,2,3)", "$CustomChar(9,0,0,0,0,0,0,0,0)",
+    const char* rows[] = {"$CustomChar(1,2,3)", "$CustomChar(9,0,0,0,0,0,0,0,0,0)",
                           "$CustomChar(1,0,0,0,0,0,0,0,32)", "$Chr(999)", "$Chr(x)", "$Chr(65"};
     for (const char* text : rows) {
         LcdScreen screen(40, 1);
@@ -83,6 +112,14 @@ TEST(LcdScreen, MalformedCommandsAreDrawnAsText) {
         EXPECT_EQ(screen.Cell(0, 1).code, text[1]) << text;
         EXPECT_EQ(screen.Custom(1)[7], 0) << text;
     }
+}
+
+// The plug-in answers a slot it cannot use with $Chr(63); the LCD drops the definition.
+TEST(LcdScreen, ADefinitionForASlotPastEightIsDroppedAndItsQuestionMarkShown) {
+    LcdScreen screen(4, 1);
+    screen.WriteRow(0, "$CustomChar(9,16,10,4,31,17,17,17,31)$Chr(63)$CustomChar(0,1,1,1,1,1,1,1,1)A");
+    EXPECT_EQ(RenderFrame(screen), "+----+\n|?A  |\n+----+\n");
+    for (int slot = 1; slot <= 8; ++slot) EXPECT_EQ(screen.Custom(slot)[0], 0) << slot;
 }
 
 TEST(LcdScreen, RowsAreCutAtTheWidthAndFramesShowMarkers) {
@@ -95,6 +132,77 @@ TEST(LcdScreen, RowsAreCutAtTheWidthAndFramesShowMarkers) {
               "|① Kana|\n"
               "|.ab   |\n"
               "+------+\n");
+}
+
+}  // namespace
+
+namespace {
+
+int WidestLine(const std::string& text) {
+    int widest = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        for (const char* code : {"\x1b[H", "\x1b[K", "\x1b[J"})
+            for (std::size_t at; (at = line.find(code)) != std::string::npos;) line.erase(at, 3);
+        widest = std::max(widest, DisplayWidth(line));
+        start = end + 1;
+    }
+    return widest;
+}
+
+// The panel must never be wider or taller than the terminal it was measured in, or every
+// line wraps and the picture falls apart.
+TEST(TerminalPanel, ThePanelFitsTheTerminalItIsDrawnIn) {
+    const struct {
+        int width, height;  // the LCD
+        int columns, rows;  // the terminal
+        std::optional<DotStyle> style;
+    } cases[] = {
+        {20, 4, 80, 24, DotStyle::kQuadrants},  {20, 4, 100, 40, DotStyle::kQuadrants},
+        {20, 4, 120, 40, DotStyle::kQuadrants}, {20, 4, 123, 22, DotStyle::kHalfBlocks},
+        {20, 4, 123, 21, std::nullopt},         {20, 4, 61, 24, std::nullopt},
+        {40, 4, 120, 40, std::nullopt},         {40, 4, 122, 24, DotStyle::kQuadrants},
+        {16, 2, 80, 24, DotStyle::kQuadrants},  {16, 2, 99, 13, DotStyle::kHalfBlocks},
+        {80, 8, 120, 40, std::nullopt},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height) + " in " +
+                     std::to_string(row.columns) + "x" + std::to_string(row.rows));
+        LcdScreen screen(row.width, row.height);
+        for (int line = 0; line < row.height; ++line) screen.WriteRow(line, "\xA3\xF3" "d\x9F 8888888888888888888888888888");
+        LcdDots dots = ScreenDots(screen);
+        std::optional<DotStyle> style = ChooseDotStyle(dots, row.columns, row.rows);
+        EXPECT_EQ(style, row.style);
+        if (!style) continue;
+        std::string panel = RenderPanel(dots, *style, row.columns, std::string(200, 'T'), std::string(200, 'L'));
+        EXPECT_LE(WidestLine(panel), row.columns);
+        EXPECT_LE(static_cast<int>(std::count(panel.begin(), panel.end(), '\n')) + 1, row.rows);
+    }
+}
+
+TEST(TerminalPanel, QuadrantsKeepEveryDot) {
+    LcdDots dots{3, 3, {true, false, true, false, true, false, true, true, true}};
+    EXPECT_EQ(RenderDots(dots, DotStyle::kQuadrants), "▚▘\n▀▘\n");
+    EXPECT_EQ(RenderDots(dots, DotStyle::kHalfBlocks), "▀▄▀\n▀▀▀\n");
+}
+
+// Every Polish letter has dots of its own; a plain ASCII generator shows them as boxes.
+TEST(Font, PolishLettersAreDrawnUnlessAsciiOnlyIsAsked) {
+    const std::string letters = "\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF";
+    const auto& box = GlyphDots(0x80);
+    for (char letter : letters) {
+        auto code = static_cast<std::uint8_t>(letter);
+        SCOPED_TRACE(static_cast<int>(code));
+        EXPECT_NE(GlyphDots(code), box);
+        EXPECT_EQ(GlyphDots(code, CharacterSet::kAsciiOnly), box);
+        for (char other : letters) {
+            if (other == letter) continue;
+            EXPECT_NE(GlyphDots(code), GlyphDots(static_cast<std::uint8_t>(other)));
+        }
+    }
+    EXPECT_EQ(GlyphDots('A', CharacterSet::kAsciiOnly), GlyphDots('A'));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "hosts/common/text_file.h"
 #include "hosts/tv_host/scenario.h"
 #include "hosts/tv_host/tv_state.h"
 
@@ -47,7 +48,16 @@ TEST(Scenario, MistakesAreReportedWithTheirLine) {
         {"service tv 1 \"A\" \"P\" \"\"\nat soon quit\n", "line 2: \"soon\" is not a time"},
         {"service tv 1 \"A\" \"P\" \"\"\nat 1 record maybe\n", "line 2: record is on or off"},
         {"service tv 1 \"A\" \"P\" \"\"\nat 1 dance\n", "line 2: unknown event \"dance\""},
-        {"service tv 1 \"A\" \"P\" \"\"\nat 1 zap 9\n", "no service has the number 9"},
+        {"service tv 1 \"A\" \"P\" \"\"\nat 1 zap 9\n", "line 2: no service has the number 9"},
+        {"service tv 1 \"A \"B\" \"C\"\n", "line 1: a quote ends the text \"A \" early"},
+        {"service tv 1 A\"B \"P\" \"\"\n", "line 1: a quote inside the word A\"B"},
+        {"service tv 1 \"A\" \"P\" \"\"\nservice radio 1 \"B\" \"P\" \"\"\n", "line 2: another service already has the number 1"},
+        {"service tv 1 \"A\" \"P\" \"\"\nvolume 150\n", "line 2: the volume is 0 to 100, not 150"},
+        {"service tv 1 \"A\" \"P\" \"\"\nvolume -1\n", "line 2: the volume is 0 to 100, not -1"},
+        {"service tv 1 \"A\" \"P\" \"\"\nsignal 200 50\n", "line 2: the quality is 0 to 100, not 200"},
+        {"service tv 1 \"A\" \"P\" \"\"\nsignal 50 101\n", "line 2: the level is 0 to 100"},
+        {"service tv 1 \"A\" \"P\" \"\"\nat 1 volume 101\n", "line 2: the volume is 0 to 100"},
+        {"service tv 1 \"A\" \"P\" \"\"\nat 1 menu 12345\n", "line 2: the plug-in's menu items are 40060 to 40063"},
         {"# nothing\n", "the scenario has no service"},
     };
     for (const auto& row : rows) {
@@ -56,6 +66,40 @@ TEST(Scenario, MistakesAreReportedWithTheirLine) {
         std::string error;
         EXPECT_FALSE(ParseScenario(row.text, &scenario, &error));
         EXPECT_NE(error.find(row.message), std::string::npos) << error;
+    }
+}
+
+// What reaches a parser must be text a person wrote: every fault names its line and never
+// echoes the offending bytes.
+TEST(TextFile, OnlyUtf8TextIsAcceptedAndAByteOrderMarkIsDropped) {
+    const struct {
+        std::string text;
+        const char* message;  // null: accepted
+        const char* after;    // the text handed on
+    } rows[] = {
+        {"\xEF\xBB\xBFservice", nullptr, "service"},
+        {"Łódź\tok\r\n", nullptr, "Łódź\tok\r\n"},
+        {"\xFF\xFEs\0", "the file is UTF-16", nullptr},
+        {std::string("ok\nA\0B", 6), "line 2: a NUL byte", nullptr},
+        {"ok\n\nx\x1B[2J", "line 3: control character 27", nullptr},
+        {"\xB3\xF3" "d\xBC", "line 1: the text is not UTF-8", nullptr},
+        {"\xC0\xAF", "line 1: the text is not UTF-8", nullptr},        // an overlong "/"
+        {"\xED\xA0\x80", "line 1: the text is not UTF-8", nullptr},    // a surrogate
+        {"\xF4\x90\x80\x80", "line 1: the text is not UTF-8", nullptr},  // past U+10FFFF
+        {"ab\xC5", "line 1: the text is not UTF-8", nullptr},           // cut off
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        std::string text = row.text, error;
+        bool accepted = CheckUtf8Text(&text, &error);
+        EXPECT_EQ(accepted, row.message == nullptr) << error;
+        if (row.message) {
+            EXPECT_NE(error.find(row.message), std::string::npos) << error;
+        }
+        if (row.after) {
+            EXPECT_EQ(text, row.after);
+        }
+        for (char c : error) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << "the message repeats a raw byte";
     }
 }
 

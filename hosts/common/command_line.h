@@ -1,0 +1,43 @@
+// What every host tool does with its command line: strict option values, --help and
+// --version, and usage errors that name the option and the value at fault.
+#pragma once
+
+#include <string>
+
+class CommandLine {
+  public:
+    CommandLine(int argc, char** argv) : argc_(argc), argv_(argv) {}
+
+    // The next word, or null at the end.
+    const char* Next() { return index_ + 1 < argc_ ? argv_[++index_] : nullptr; }
+
+    // The word Next would return, without taking it.
+    const char* Peek() const { return index_ + 1 < argc_ ? argv_[index_ + 1] : nullptr; }
+
+    // The value after `option`; null, with the error set, when the line ends first.
+    const char* Value(const char* option);
+
+    // The value after `option` as a whole number from `low` to `high`; false, with the
+    // error naming the option, the value and the range, otherwise.
+    bool Integer(const char* option, int low, int high, int* out);
+
+    // The value after `option` as a number of seconds above 0 and at most a day.
+    bool Seconds(const char* option, double* out);
+
+    // Keeps the first error; always false, so a parser can `return Fail(...)`.
+    bool Fail(const std::string& message);
+
+    const std::string& Error() const { return error_; }
+
+  private:
+    int argc_;
+    char** argv_;
+    int index_ = 0;
+    std::string error_;
+};
+
+// "TOOL (glyphbox-lcd) glyphbox 1.1.0.0, vistune 1.3.0.0", from the versions set in CMake.
+std::string VersionLine(const char* tool);
+
+// Prints "TOOL: MESSAGE" and a pointer to --help on stderr; returns 2, the usage exit code.
+int UsageError(const char* tool, const std::string& message);

@@ -1,0 +1,78 @@
+#include "hosts/lcd_host/terminal_panel.h"
+
+namespace {
+
+constexpr int kExtraLines = 2;  // the title and the legend
+
+// Index: 1 upper left, 2 upper right, 4 lower left, 8 lower right.
+const char* const kQuadrants[16] = {" ", "▘", "▝", "▀", "▖", "▌", "▞", "▛",
+                                    "▗", "▚", "▐", "▜", "▄", "▙", "▟", "█"};
+const char* const kHalves[4] = {" ", "▄", "▀", "█"};  // index: 2 upper, 1 lower
+
+bool Lit(const LcdDots& dots, int x, int y) {
+    return x < dots.width && y < dots.height && dots.At(x, y);
+}
+
+int PanelColumns(const LcdDots& dots, DotStyle style) {
+    return style == DotStyle::kHalfBlocks ? dots.width : (dots.width + 1) / 2;
+}
+
+int PanelLines(const LcdDots& dots) {
+    return (dots.height + 1) / 2;
+}
+
+bool IsLeadByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+}
+
+}  // namespace
+
+std::optional<DotStyle> ChooseDotStyle(const LcdDots& dots, int columns, int rows) {
+    for (DotStyle style : {DotStyle::kHalfBlocks, DotStyle::kQuadrants})
+        if (PanelColumns(dots, style) <= columns && PanelLines(dots) + kExtraLines <= rows)
+            return style;
+    return std::nullopt;
+}
+
+std::string RenderDots(const LcdDots& dots, DotStyle style) {
+    std::string text;
+    for (int y = 0; y < dots.height; y += 2) {
+        if (style == DotStyle::kHalfBlocks) {
+            for (int x = 0; x < dots.width; ++x)
+                text += kHalves[(Lit(dots, x, y) ? 2 : 0) + (Lit(dots, x, y + 1) ? 1 : 0)];
+        } else {
+            for (int x = 0; x < dots.width; x += 2)
+                text +=
+                    kQuadrants[(Lit(dots, x, y) ? 1 : 0) + (Lit(dots, x + 1, y) ? 2 : 0) +
+                               (Lit(dots, x, y + 1) ? 4 : 0) + (Lit(dots, x + 1, y + 1) ? 8 : 0)];
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+int DisplayWidth(const std::string& line) {
+    int width = 0;
+    for (char c : line) width += IsLeadByte(c) ? 1 : 0;
+    return width;
+}
+
+std::string FitToColumns(const std::string& text, int columns) {
+    int seen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsLeadByte(text[i]) && ++seen > columns) return text.substr(0, i);
+    }
+    return text;
+}
+
+std::string RenderPanel(const LcdDots& dots, DotStyle style, int columns, const std::string& title,
+                        const std::string& legend) {
+    std::string screen = "\x1b[H" + FitToColumns(title, columns) + "\x1b[K\n";
+    std::string panel = RenderDots(dots, style);
+    for (std::size_t start = 0; start < panel.size();) {
+        std::size_t end = panel.find('\n', start);
+        screen += FitToColumns(panel.substr(start, end - start), columns) + "\x1b[K\n";
+        start = end + 1;
+    }
+    return screen + FitToColumns(legend, columns) + "\x1b[K\x1b[J";
+}

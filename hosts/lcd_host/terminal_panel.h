@@ -1,0 +1,31 @@
+// The LCD drawn in a terminal for people: a title line, the panel in block characters sized
+// to the terminal, and a legend of the custom characters, redrawn in place.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "hosts/lcd_host/lcd_pixels.h"
+
+// kHalfBlocks: one column per dot, two dot rows per line (a 20x4 LCD: 123 x 20).
+// kQuadrants: two dots a column, two dot rows per line (a 20x4 LCD: 62 x 20).
+enum class DotStyle { kHalfBlocks, kQuadrants };
+
+// The finest style whose panel, with its title and legend lines, fits `columns` x `rows`;
+// none when even quadrants do not fit (then plain frames are the way to show the LCD).
+std::optional<DotStyle> ChooseDotStyle(const LcdDots& dots, int columns, int rows);
+
+// The dots in `style`, one "\n"-ended line per text line, UTF-8.
+std::string RenderDots(const LcdDots& dots, DotStyle style);
+
+// `text` cut to at most `columns` characters (UTF-8 aware).
+std::string FitToColumns(const std::string& text, int columns);
+
+// One whole screen for the terminal: cursor home, the title, the panel, the legend, each
+// line cut to `columns` and cleared to its end, then the rest of the screen cleared, so a
+// redraw overwrites the last without scrolling or flicker.
+std::string RenderPanel(const LcdDots& dots, DotStyle style, int columns, const std::string& title,
+                        const std::string& legend);
+
+// The number of characters a UTF-8 line takes in a terminal (one per code point).
+int DisplayWidth(const std::string& line);

@@ -13,7 +13,7 @@ Run as root to install; otherwise the apt-get line to run is printed."
 handle_common_options "$usage" "$@"
 
 demo=(cmake make g++)
-windows=("${demo[@]}" googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+windows=("${demo[@]}" python3 googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
 test=("${windows[@]}" clang libclang-rt-14-dev libgtest-dev)
 bench=("${test[@]}" libbenchmark-dev)
 

@@ -12,6 +12,9 @@ Event* NewEvent(const char* name);
 // Signals the event; null is ignored.
 void SignalEvent(Event* event);
 
+// Returns the event to unsignalled; null is ignored.
+void ClearEvent(Event* event);
+
 // Waits at most `timeoutMs` (negative: 0); true once the event is signalled. A null event
 // answers false at once.
 bool WaitForEvent(Event* event, int timeoutMs);

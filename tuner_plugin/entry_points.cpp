@@ -23,15 +23,28 @@ void Exit() {
     SaveSettings(SettingsPath());
 }
 
-void Event() {
-    StartWorker();
+namespace {
+
+// The common step of every event; true when a worker was running already.
+bool EventStep() {
+    bool wasRunning = StartWorker() == 1;
     ShowEnabledCheck();
     ShowRefreshLabel();
     ShowSignalCheck();
+    return wasRunning;
+}
+
+}  // namespace
+
+// Each event means the host's state (or our settings) changed: a running worker polls at
+// once rather than at its next cycle, so the LCD follows a zap within one of its refreshes.
+// A worker just started polls at once anyway.
+void Event() {
+    if (EventStep()) PollSoon();
 }
 
 void MenuSelect(std::uint32_t commandId) {
-    Event();
+    bool wasRunning = EventStep();
     switch (commandId) {
         case kAboutItem: ShowAboutDialog(); break;
         case kEnabledItem: ToggleEnabled(); break;
@@ -39,6 +52,7 @@ void MenuSelect(std::uint32_t commandId) {
         case kRefreshItem: NextRefreshInterval(); break;
         default: break;
     }
+    if (wasRunning) PollSoon();
 }
 
 void SendName(char* buffer) {

@@ -1,5 +1,6 @@
 #include "tuner_plugin/polling_worker.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -15,10 +16,13 @@ namespace {
 constexpr int kShortestCycleMs = 10;
 constexpr int kLongestStopWaitMs = 20000;
 constexpr int kEndedWorkerExitMs = 1000;
+// A host may finish updating its state just after telling us of a change.
+constexpr int kFollowUpPollMs = 250;
 
 struct WorkerControl {
     std::atomic<int> holders{2};  // the worker and the entry points
     std::atomic<bool> running{true};
+    std::atomic<bool> pollNow{false};  // a state change: poll at once, and once more soon
     platform::Event* wake = nullptr;
     platform::Event* stopped = nullptr;
     platform::WorkerThread* thread = nullptr;  // the stop's to release
@@ -68,9 +72,16 @@ void PollOnce(const WorkerControl& control) {
 void RunWorker(void* argument) {
     auto* control = static_cast<WorkerControl*>(argument);
     StampSizes();
+    bool followUpDue = false;
     while (control->running.load()) {
         PollOnce(*control);
-        platform::WaitForEvent(control->wake, CycleWaitMs(CurrentSettings().refreshInterval.load()));
+        int waitMs = CycleWaitMs(CurrentSettings().refreshInterval.load());
+        if (followUpDue) waitMs = std::min(waitMs, kFollowUpPollMs);
+        platform::WaitForEvent(control->wake, waitMs);
+        // Cleared before the flags are read: a stop or a change signalled after this is
+        // seen at the next wait.
+        platform::ClearEvent(control->wake);
+        followUpDue = control->pollNow.exchange(false);
     }
     // A worker that stopped polling must not leave the display believing it runs.
     SetIsRunning(0);
@@ -144,6 +155,13 @@ int StopWorker() {
     stopsWaiting.fetch_sub(1);
     LetGo(control);
     return 0;
+}
+
+void PollSoon() {
+    if (WorkerControl* control = current.load()) {
+        control->pollNow.store(true);
+        platform::SignalEvent(control->wake);
+    }
 }
 
 bool WorkerStarted() { return current.load() != nullptr; }

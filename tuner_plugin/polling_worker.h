@@ -30,6 +30,11 @@ int StartWorker();
 // Returns 0; does nothing more when no worker was started or another stop already has it.
 int StopWorker();
 
+// Tells the running worker that the host's state changed: it polls at once and once more
+// shortly after, then keeps its regular cycle. A burst of calls gives one poll of each.
+// Nothing happens when no worker runs.
+void PollSoon();
+
 // True while a started worker has not been stopped.
 bool WorkerStarted();
 

@@ -23,6 +23,12 @@ void SignalEvent(Event* event) {
     event->changed.notify_all();
 }
 
+void ClearEvent(Event* event) {
+    if (!event) return;
+    std::lock_guard<std::mutex> lock(event->mutex);
+    event->signalled = false;
+}
+
 bool WaitForEvent(Event* event, int timeoutMs) {
     if (!event) return false;
     std::unique_lock<std::mutex> lock(event->mutex);

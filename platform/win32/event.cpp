@@ -18,6 +18,10 @@ void SignalEvent(Event* event) {
     if (event) SetEvent(Handle(event));
 }
 
+void ClearEvent(Event* event) {
+    if (event) ::ResetEvent(Handle(event));
+}
+
 bool WaitForEvent(Event* event, int timeoutMs) {
     return event && WaitForSingleObject(Handle(event), Milliseconds(timeoutMs)) == WAIT_OBJECT_0;
 }

@@ -62,6 +62,28 @@ TEST_F(TunerWorker, EachCycleAsksForTheSignalThenThePlayer) {
     EXPECT_STREQ(display_.View()->player.serviceLabel, "Kana\xB3 1");
 }
 
+// A zap must not wait for the next cycle: a running worker polls at once, and once more
+// shortly after, then keeps its cycle; a burst of events is one poll, not one each.
+TEST_F(TunerWorker, AnEventMakesARunningWorkerPollAtOnceAndOnceMoreSoonAfter) {
+    StartWith("[Options]\r\nRefresh=10000\r\n");
+    glyphbox::Event();
+    ASSERT_TRUE(host_.WaitForQueries(2));
+    host_.Pump(100);
+    host_.ForgetQueries();
+    Clock::time_point zap = Clock::now();
+    for (int burst = 0; burst < 5; ++burst) glyphbox::Event();
+    ASSERT_TRUE(host_.PumpUntil([&] { return host_.Queries().size() >= 2; }, 3000));
+    EXPECT_LT(MillisecondsSince(zap), 2000) << "the poll waited for the next cycle";
+    EXPECT_TRUE(host_.PumpUntil([&] { return host_.Queries().size() >= 4; }, 3000)) << "no follow-up poll";
+    host_.Pump(500);
+    EXPECT_LE(host_.Queries().size(), 8u) << "the burst was not one poll";
+    std::vector<std::uint32_t> queries = host_.Queries();
+    for (std::size_t i = 0; i + 1 < queries.size(); i += 2) {
+        EXPECT_EQ(queries[i], kSignalQuery) << i;
+        EXPECT_EQ(queries[i + 1], kPlayerQuery) << i;
+    }
+}
+
 TEST_F(TunerWorker, WithoutTheSignalReadOutOnlyThePlayerIsAsked) {
     StartWith("[Options]\r\nRefresh=20\r\nSignal=0\r\n");
     glyphbox::Event();

@@ -1,21 +1,37 @@
 #!/bin/bash
-# latency.sh [ZAPS] [--wine]: how long a zap takes to reach the LCD. tvhost zaps between two
-# services ZAPS times (default 50) with the plug-in polling every 500 ms; lcdhost refreshes
-# every second; both log with the wall clock. For each zap, the latency is the time from the
+# latency.sh [ZAPS] [--poll MS] [--wine]: how long a zap takes to reach the LCD. tvhost zaps
+# between two services ZAPS times (default 50) with the plug-in polling every MS ms (default
+# 500); lcdhost refreshes every second; both log with the wall clock. For each zap, the latency is the time from the
 # TV host's state change to the first LCD frame that shows the new service. Prints p50, p99
 # and the worst, against the bound of one polling interval plus one display refresh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/script_options.sh
-usage="usage: scripts/latency.sh [ZAPS] [--wine]
-Measures how long a zap takes to reach the LCD over ZAPS zaps (default 50)."
-ALLOWED_OPTIONS="--wine" handle_common_options "$usage" "$@"
+usage="usage: scripts/latency.sh [ZAPS] [--poll MS] [--wine]
+Measures how long a zap takes to reach the LCD over ZAPS zaps (default 50), with the
+plug-in polling every MS milliseconds (default 500) and the LCD refreshing every second."
+ALLOWED_OPTIONS="--wine --poll" handle_common_options "$usage" "$@"
 
-zaps=${1:-50}
+zaps=50
+poll=500
+wine=false
+while [ $# -gt 0 ]; do
+    case $1 in
+        --wine) wine=true ;;
+        --poll)
+            [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || { echo "latency.sh: --poll needs a number of milliseconds" >&2; exit 2; }
+            poll=$2
+            shift ;;
+        *)
+            [[ $1 =~ ^[1-9][0-9]*$ ]] || { echo "latency.sh: \"$1\" is not a number of zaps" >&2; exit 2; }
+            zaps=$1 ;;
+    esac
+    shift
+done
 preset=native
 runner=()
 suffix=
-if [ "${2:-}" = "--wine" ]; then
+if $wine; then
     preset=win32
     /usr/lib/wine/wine --version >/dev/null 2>&1 || preset=win64
     runner=("build/$preset/wine_run.sh")
@@ -27,19 +43,26 @@ bin=build/$preset/bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+gap=$(awk -v p="$poll" 'BEGIN { g = p / 1000 + 1.3; if (g < 2.3) g = 2.3; printf "%.1f", g }')
 mkdir -p "$bin/Plugins"
-printf '[Options]\r\nEnabled=1\r\nRefresh=500\r\nSignal=1\r\n' >"$bin/Plugins/glyphbox.ini"
+# The run's own block, and the user's settings put back afterwards.
+export GLYPHBOX_BLOCK_NAME="glyphbox-latency-$$"
+settings="$bin/Plugins/glyphbox.ini"
+[ -f "$settings" ] && cp "$settings" "$work/user-settings.ini"
+trap 'if [ -f "$work/user-settings.ini" ]; then mv "$work/user-settings.ini" "$settings"; else rm -f "$settings"; fi; rm -rf "$work"' EXIT
+printf '[Options]\r\nEnabled=1\r\nRefresh=%d\r\nSignal=1\r\n' "$poll" >"$settings"
 {
     echo 'service tv 1 "Alfa" "P" ""'
     echo 'service tv 2 "Beta" "P" ""'
-    # 2.3 s apart, so zaps fall at every phase of the 500 ms poll and the 1 s refresh.
+    # Zaps fall at every phase of the poll and the 1 s refresh (2.3 s apart at 500 ms), and
+    # each has shown before the next comes.
     for i in $(seq 1 "$zaps"); do
-        awk -v i="$i" 'BEGIN { printf "at %.1f zap %d\n", 2 + i * 2.3, 2 - i % 2 }'
+        awk -v i="$i" -v g="$gap" 'BEGIN { printf "at %.1f zap %d\n", 2 + i * g, 2 - i % 2 }'
     done
-    awk -v n="$zaps" 'BEGIN { printf "at %.1f quit\n", 4 + n * 2.3 }'
+    awk -v n="$zaps" -v g="$gap" 'BEGIN { printf "at %.1f quit\n", 4 + n * g }'
 } >"$work/scenario.txt"
 echo '{f1:ServiceLabel}' >"$work/screen.txt"
-seconds=$(awk -v n="$zaps" 'BEGIN { printf "%.0f", 3 + n * 2.3 }')
+seconds=$(awk -v n="$zaps" -v g="$gap" 'BEGIN { printf "%.0f", 3 + n * g }')
 
 "${runner[@]}" "$bin/tvhost$suffix" --quiet --scenario "$work/scenario.txt" --log "$work/events.log" &
 tv=$!
@@ -56,10 +79,10 @@ awk '
             for (f = 1; f <= frames; f++)
                 if (fclock[f] >= clock[z] && index(text[f], name[z])) { print fclock[f] - clock[z]; break }
     }' "$work/events.log" "$work/frames.log" | sort -n >"$work/latencies"
-awk -v zaps="$zaps" '
+awk -v zaps="$zaps" -v poll="$poll" '
     { lat[NR] = $1 }
     END {
         p50 = lat[int((NR + 1) / 2)]; p99 = lat[int(NR * 0.99 + 0.99)]
-        printf "zaps %d, measured %d: p50 %d ms, p99 %d ms, worst %d ms (bound: 500 ms poll + 1000 ms refresh = 1500 ms)\n",
-               zaps, NR, p50, p99, lat[NR]
+        printf "zaps %d, measured %d: p50 %d ms, p99 %d ms, worst %d ms (poll %d ms, refresh 1000 ms)\n",
+               zaps, NR, p50, p99, lat[NR], poll
     }' "$work/latencies"

@@ -18,6 +18,10 @@ WorkerThread* StartWorkerThread(void (*body)(void*), void* argument);
 // not wait. Null is ignored.
 void ReleaseWorkerThread(WorkerThread* thread, int timeoutMs);
 
+// Lets go of a thread without waiting for it: it keeps its library reference for the rest
+// of the process. Null is ignored.
+void AbandonWorkerThread(WorkerThread* thread);
+
 // Called as the library is unloaded, after the workers were told to stop: waits at most
 // `timeoutMs` for `finished()` to answer true where that is allowed. Windows forbids
 // waiting inside the unload notification, and its workers hold their own module reference,

@@ -103,6 +103,9 @@ struct UnloadGuard {
         int waitMs = StopWaitMs(CurrentSettings().refreshInterval.load());
         if (WorkerControl* control = current.exchange(nullptr)) {
             TellToStop(control);
+            // Only the end of the process gets here with a worker: its reference kept the
+            // library loaded through any unload by the host.
+            platform::AbandonWorkerThread(control->thread);
             LetGo(control);
         }
         platform::AwaitWorkersBeforeUnload(NoWorkerLeft, waitMs);

@@ -62,8 +62,12 @@ void ReleaseWorkerThread(WorkerThread* worker, int timeoutMs) {
         std::free(worker);
         return;
     }
-    // Still running: it keeps its library loaded, and its own record, for good.
-    pthread_detach(worker->thread);
+    AbandonWorkerThread(worker);
+}
+
+void AbandonWorkerThread(WorkerThread* worker) {
+    // It keeps its library loaded, and its own record, for good.
+    if (worker) pthread_detach(worker->thread);
 }
 
 void AwaitWorkersBeforeUnload(bool (*finished)(), int timeoutMs) {

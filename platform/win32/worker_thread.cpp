@@ -57,6 +57,8 @@ void ReleaseWorkerThread(WorkerThread* worker, int) {
     HeapFree(GetProcessHeap(), 0, worker);
 }
 
+void AbandonWorkerThread(WorkerThread* worker) { ReleaseWorkerThread(worker, 0); }
+
 void AwaitWorkersBeforeUnload(bool (*)(), int) {}
 
 }  // namespace platform

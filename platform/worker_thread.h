@@ -18,6 +18,9 @@ WorkerThread* StartWorkerThread(void (*body)(void*), void* argument);
 // not wait. Null is ignored.
 void ReleaseWorkerThread(WorkerThread* thread, int timeoutMs);
 
+// True when the caller runs on `thread`; false for null.
+bool IsWorkerThreadCurrent(const WorkerThread* thread);
+
 // Lets go of a thread without waiting for it: it keeps its library reference for the rest
 // of the process. Null is ignored.
 void AbandonWorkerThread(WorkerThread* thread);

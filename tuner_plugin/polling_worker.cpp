@@ -16,6 +16,7 @@ namespace {
 constexpr int kShortestCycleMs = 10;
 constexpr int kLongestStopWaitMs = 20000;
 constexpr int kEndedWorkerExitMs = 1000;
+constexpr int kHandOverWaitMs = 5000;
 // A host may finish updating its state just after telling us of a change.
 constexpr int kFollowUpPollMs = 250;
 
@@ -25,6 +26,7 @@ struct WorkerControl {
     std::atomic<bool> pollNow{false};  // a state change: poll at once, and once more soon
     platform::Event* wake = nullptr;
     platform::Event* stopped = nullptr;
+    platform::Event* handedOver = nullptr;     // the worker is known: it may poll
     platform::WorkerThread* thread = nullptr;  // the stop's to release
 };
 
@@ -42,6 +44,7 @@ void LetGo(WorkerControl* control) {
     if (control->holders.fetch_sub(1) != 1) return;
     platform::DeleteEvent(control->wake);
     platform::DeleteEvent(control->stopped);
+    platform::DeleteEvent(control->handedOver);
     control->~WorkerControl();
     std::free(control);
 }
@@ -71,6 +74,9 @@ void PollOnce(const WorkerControl& control) {
 
 void RunWorker(void* argument) {
     auto* control = static_cast<WorkerControl*>(argument);
+    // A host may answer the first poll with On_Exit: by then the stop must find this
+    // worker, its thread included.
+    platform::WaitForEvent(control->handedOver, kHandOverWaitMs);
     StampSizes();
     bool followUpDue = false;
     while (control->running.load()) {
@@ -132,9 +138,11 @@ int StartWorker() {
     auto* control = new (memory) WorkerControl;
     control->wake = platform::NewEvent(nullptr);
     control->stopped = platform::NewEvent(nullptr);
+    control->handedOver = platform::NewEvent(nullptr);
     // `running` is already set, so a stop that comes before the thread's first step is kept.
     liveWorkers.fetch_add(1);
-    if (control->wake && control->stopped) control->thread = platform::StartWorkerThread(RunWorker, control);
+    if (control->wake && control->stopped && control->handedOver)
+        control->thread = platform::StartWorkerThread(RunWorker, control);
     if (control->thread == nullptr) {
         liveWorkers.fetch_sub(1);
         control->holders.store(1);
@@ -142,17 +150,25 @@ int StartWorker() {
         return 0;
     }
     current.store(control);
+    platform::SignalEvent(control->handedOver);
     return 0;
 }
 
 int StopWorker() {
     SetIsRunning(0);
-    WorkerControl* control = current.exchange(nullptr);
-    if (control == nullptr) return 0;
+    // Counted before the worker is taken, so no start slips in between.
     stopsWaiting.fetch_add(1);
+    WorkerControl* control = current.exchange(nullptr);
+    if (control == nullptr) {
+        stopsWaiting.fetch_sub(1);
+        return 0;
+    }
     TellToStop(control);
-    bool ended = platform::WaitForEventServingQueries(
-        control->stopped, StopWaitMs(CurrentSettings().refreshInterval.load()));
+    // A host that stops us from inside its answer to our own query, on the worker's thread,
+    // would wait for itself.
+    bool ended = !platform::IsWorkerThreadCurrent(control->thread) &&
+                 platform::WaitForEventServingQueries(control->stopped,
+                                                      StopWaitMs(CurrentSettings().refreshInterval.load()));
     // A worker that signalled its end is only a return away from it.
     platform::ReleaseWorkerThread(control->thread, ended ? kEndedWorkerExitMs : 0);
     stopsWaiting.fetch_sub(1);

@@ -65,6 +65,10 @@ void ReleaseWorkerThread(WorkerThread* worker, int timeoutMs) {
     AbandonWorkerThread(worker);
 }
 
+bool IsWorkerThreadCurrent(const WorkerThread* worker) {
+    return worker && pthread_equal(worker->thread, pthread_self());
+}
+
 void AbandonWorkerThread(WorkerThread* worker) {
     // It keeps its library loaded, and its own record, for good.
     if (worker) pthread_detach(worker->thread);

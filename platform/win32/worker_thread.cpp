@@ -57,6 +57,10 @@ void ReleaseWorkerThread(WorkerThread* worker, int) {
     HeapFree(GetProcessHeap(), 0, worker);
 }
 
+bool IsWorkerThreadCurrent(const WorkerThread* worker) {
+    return worker && GetThreadId(worker->handle) == GetCurrentThreadId();
+}
+
 void AbandonWorkerThread(WorkerThread* worker) { ReleaseWorkerThread(worker, 0); }
 
 void AwaitWorkersBeforeUnload(bool (*)(), int) {}

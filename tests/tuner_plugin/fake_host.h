@@ -51,6 +51,8 @@ public:
         reentry_ = std::move(call);
         reenter_ = true;
     }
+    // Whether the last such call ran on a thread other than the one that made this host.
+    bool ReenteredOnAnotherThread() const { return reenteredElsewhere_; }
 
     // Serves the plug-in until `condition` holds or `timeoutMs` has passed.
     bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
@@ -73,7 +75,10 @@ private:
         FakeHost& host = Self(context);
         if (int delay = host.answerDelayMs.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-        if (host.reenter_.exchange(false)) host.reentry_();
+        if (host.reenter_.exchange(false)) {
+            host.reenteredElsewhere_ = std::this_thread::get_id() != host.owner_;
+            host.reentry_();
+        }
         std::lock_guard<std::mutex> lock(host.mutex_);
         host.queries_.push_back(command);
         if (command == glyphbox::kSignalQuery) {
@@ -95,6 +100,8 @@ private:
     platform::TvWindow* window_ = nullptr;
     std::function<void()> reentry_;
     std::atomic<bool> reenter_{false};
+    std::atomic<bool> reenteredElsewhere_{false};
+    std::thread::id owner_ = std::this_thread::get_id();
     mutable std::mutex mutex_;
     std::vector<std::uint32_t> queries_;
     std::function<bool()> condition_;

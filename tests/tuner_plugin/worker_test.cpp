@@ -174,6 +174,27 @@ TEST_F(TunerWorker, AnEntryPointCalledAgainDuringAStopNeitherCrashesNorStartsAWo
     }
 }
 
+// The host's answer to the very first poll may be On_Exit; on Linux it runs on the worker's
+// own thread, which the stop must neither miss nor wait for.
+TEST_F(TunerWorker, AHostThatAnswersTheFirstPollWithOnExitEndsTheWorker) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        StartWith("[Options]\r\nRefresh=3000\r\n");
+        host_.ReenterDuringNextQuery([] { glyphbox::Exit(); });
+        Clock::time_point start = Clock::now();
+        glyphbox::Event();
+        EXPECT_TRUE(host_.PumpUntil([] { return glyphbox::LiveWorkers() == 0; }, 10000))
+            << "the worker outlived the host's On_Exit";
+        // On Windows the answer runs on this thread while the worker waits for it, and the
+        // stop's wait gives up after twice the interval.
+        if (host_.ReenteredOnAnotherThread()) {
+            EXPECT_LT(MillisecondsSince(start), 2500) << "the stop waited for its own thread";
+        }
+        EXPECT_FALSE(glyphbox::WorkerStarted());
+        glyphbox::Exit();
+    }
+}
+
 TEST_F(TunerWorker, ExitThenStartThenAnEventRunsAFreshWorker) {
     StartWith(kFast);
     glyphbox::Event();

@@ -8,18 +8,23 @@
 
 namespace platform {
 
+// The stop's record of a thread; the thread itself never touches it.
 struct WorkerThread {
     pthread_t thread;
     void* library;  // our reference, null where the library could not be found
-    void (*body)(void*);
-    void* argument;
 };
 
 namespace {
 
+struct ThreadStart {
+    void (*body)(void*);
+    void* argument;
+};
+
 void* RunWorker(void* parameter) {
-    auto* worker = static_cast<WorkerThread*>(parameter);
-    worker->body(worker->argument);
+    ThreadStart start = *static_cast<ThreadStart*>(parameter);
+    std::free(parameter);
+    start.body(start.argument);
     return nullptr;
 }
 
@@ -44,11 +49,18 @@ timespec DeadlineAfter(int timeoutMs) {
 
 WorkerThread* StartWorkerThread(void (*body)(void*), void* argument) {
     auto* worker = static_cast<WorkerThread*>(std::malloc(sizeof(WorkerThread)));
-    if (worker == nullptr) return nullptr;
-    *worker = {pthread_t{}, ReferenceLibraryOf(body), body, argument};
-    if (pthread_create(&worker->thread, nullptr, RunWorker, worker) != 0) {
+    auto* start = static_cast<ThreadStart*>(std::malloc(sizeof(ThreadStart)));
+    if (worker == nullptr || start == nullptr) {
+        std::free(worker);
+        std::free(start);
+        return nullptr;
+    }
+    *worker = {pthread_t{}, ReferenceLibraryOf(body)};
+    *start = {body, argument};
+    if (pthread_create(&worker->thread, nullptr, RunWorker, start) != 0) {
         if (worker->library) dlclose(worker->library);
         std::free(worker);
+        std::free(start);
         return nullptr;
     }
     return worker;
@@ -70,8 +82,10 @@ bool IsWorkerThreadCurrent(const WorkerThread* worker) {
 }
 
 void AbandonWorkerThread(WorkerThread* worker) {
-    // It keeps its library loaded, and its own record, for good.
-    if (worker) pthread_detach(worker->thread);
+    if (worker == nullptr) return;
+    // The thread keeps our library reference, and so its library, for good.
+    pthread_detach(worker->thread);
+    std::free(worker);
 }
 
 void AwaitWorkersBeforeUnload(bool (*finished)(), int timeoutMs) {

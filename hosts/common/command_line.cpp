@@ -13,6 +13,13 @@ const char* CommandLine::Value(const char* option) {
     return value;
 }
 
+bool CommandLine::Text(const std::string& option, std::string* out) {
+    if (!out) return Fail("unknown option \"" + option + "\"");
+    const char* value = Value(option.c_str());
+    if (value) *out = value;
+    return value != nullptr;
+}
+
 bool CommandLine::Integer(const char* option, int low, int high, int* out) {
     const char* value = Value(option);
     if (!value) return false;

@@ -17,6 +17,10 @@ class CommandLine {
     // The value after `option`; null, with the error set, when the line ends first.
     const char* Value(const char* option);
 
+    // Stores the value after `option` in `*out`; false, with the error set, when the line
+    // ends first or `out` is null (no such option).
+    bool Text(const std::string& option, std::string* out);
+
     // The value after `option` as a whole number from `low` to `high`; false, with the
     // error naming the option, the value and the range, otherwise.
     bool Integer(const char* option, int low, int high, int* out);

@@ -96,10 +96,7 @@ bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
                         : word == "--png"    ? &options->png
                         : word == "--log"    ? &options->log
                                              : nullptr;
-    if (!text) return line.Fail("unknown option \"" + word + "\"");
-    const char* value = line.Value(word.c_str());
-    if (value) *text = value;
-    return value != nullptr;
+    return line.Text(word, text);
 }
 
 bool ParseOptions(CommandLine& line, Options* options) {

@@ -99,6 +99,15 @@ const Row kRows[] = {
      [](StatusBlock& b) { std::snprintf(b.player.eventText, 1024, "20:00"); }, "EPGNoTime", ""},
     {"an event with only a time and spaces",
      [](StatusBlock& b) { std::snprintf(b.player.eventText, 1024, "20:00   "); }, "EPGNoTime", ""},
+    // The skip must stop at the field's last byte, though the bytes after it go on.
+    {"an unterminated one-word event, a space after the field",
+     [](StatusBlock& b) { LiveTv(b); std::memset(b.player.eventText, 'E', 1024);
+                          std::memcpy(b.player.reserved1, " R", 2); },
+     "EPGNoTime", ""},
+    {"an unterminated event of a time and spaces, spaces after the field",
+     [](StatusBlock& b) { LiveTv(b); std::memset(b.player.eventText, ' ', 1024);
+                          b.player.eventText[0] = 'E'; std::memcpy(b.player.reserved1, "  R", 3); },
+     "EPGNoTime", ""},
     {"an event starting with spaces",
      [](StatusBlock& b) { std::snprintf(b.player.eventText, 1024, "  News at ten"); },
      "EPGNoTime", "News at ten"},

@@ -47,7 +47,9 @@ void Caption(char* out) {
     char path[sizeof player.filePath];
     CopyField(path, sizeof path, player.filePath, sizeof player.filePath);
     const char* tail = std::strrchr(path, '\\');
-    TransliterateField(out, kOut, tail ? tail : path, sizeof path);
+    const char* name = tail ? tail : path;
+    // The width is what is left of `path`: TransliterateField may read that far.
+    TransliterateField(out, kOut, name, sizeof path - (name - path));
 }
 
 void ServiceLabel(char* out) {

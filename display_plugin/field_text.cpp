@@ -67,24 +67,30 @@ void CopyField(char* out, std::size_t outSize, const char* field, std::size_t wi
     out[length] = '\0';
 }
 
-// One pass: eight plain ASCII bytes at a time, the rest through the table, until the
+// One pass: eight plain ASCII bytes at a time, the others through the table, until the
 // terminator or the bound.
 void TransliterateField(char* out, std::size_t outSize, const char* field, std::size_t width) {
     std::size_t limit = width - 1 < outSize - 1 ? width - 1 : outSize - 1;
     std::size_t i = 0;
     while (i < limit) {
         std::uint64_t word;
-        if (limit - i >= sizeof word) {
+        std::size_t end = limit - i < sizeof word ? limit : i + sizeof word;
+        if (end - i == sizeof word) {
             std::memcpy(&word, field + i, sizeof word);
             if (NulOrNonAscii(word) == 0) {
                 std::memcpy(out + i, &word, sizeof word);
-                i += sizeof word;
+                i = end;
                 continue;
             }
         }
-        if (field[i] == '\0') break;
-        out[i] = kTransliteration[static_cast<unsigned char>(field[i])];
-        ++i;
+        // A terminator, a letter to replace or the field's last few bytes: byte by byte.
+        for (; i < end; ++i) {
+            if (field[i] == '\0') {
+                out[i] = '\0';
+                return;
+            }
+            out[i] = kTransliteration[static_cast<unsigned char>(field[i])];
+        }
     }
     out[i] = '\0';
 }

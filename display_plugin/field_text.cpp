@@ -1,6 +1,7 @@
 #include "display_plugin/field_text.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -22,6 +23,26 @@ constexpr std::array<char, 256> MakeTransliterationTable() {
 }
 
 constexpr std::array<char, 256> kTransliteration = MakeTransliterationTable();
+
+// TransliterateField copies ASCII bytes without looking them up, and EPGNoTime finds the
+// title's spaces and the terminator in the untransliterated text; both rely on this.
+constexpr bool OnlyBytesAbove127BecomeAsciiLetters() {
+    for (int byte = 0; byte < 256; ++byte) {
+        char to = kTransliteration[byte];
+        bool letter = (to >= 'a' && to <= 'z') || (to >= 'A' && to <= 'Z');
+        if (to != static_cast<char>(byte) && (byte < 128 || !letter)) return false;
+    }
+    return true;
+}
+static_assert(OnlyBytesAbove127BecomeAsciiLetters());
+
+constexpr std::uint64_t EveryByte(std::uint8_t value) { return 0x0101010101010101ull * value; }
+
+// Zero when none of the eight bytes is 0 or above 127: the subtraction borrows only at a 0
+// byte, and otherwise only a byte above 127 has its top bit set before or after it.
+std::uint64_t NulOrNonAscii(std::uint64_t word) {
+    return ((word - EveryByte(1)) | word) & EveryByte(0x80);
+}
 
 char FoldAsciiCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
@@ -46,11 +67,32 @@ void CopyField(char* out, std::size_t outSize, const char* field, std::size_t wi
     out[length] = '\0';
 }
 
+// One pass: eight plain ASCII bytes at a time, the others through the table, until the
+// terminator or the bound.
 void TransliterateField(char* out, std::size_t outSize, const char* field, std::size_t width) {
-    std::size_t length = BoundedLength(field, width, outSize);
-    for (std::size_t i = 0; i < length; ++i)
-        out[i] = kTransliteration[static_cast<unsigned char>(field[i])];
-    out[length] = '\0';
+    std::size_t limit = width - 1 < outSize - 1 ? width - 1 : outSize - 1;
+    std::size_t i = 0;
+    while (i < limit) {
+        std::uint64_t word;
+        std::size_t end = limit - i < sizeof word ? limit : i + sizeof word;
+        if (end - i == sizeof word) {
+            std::memcpy(&word, field + i, sizeof word);
+            if (NulOrNonAscii(word) == 0) {
+                std::memcpy(out + i, &word, sizeof word);
+                i = end;
+                continue;
+            }
+        }
+        // A terminator, a letter to replace or the field's last few bytes: byte by byte.
+        for (; i < end; ++i) {
+            if (field[i] == '\0') {
+                out[i] = '\0';
+                return;
+            }
+            out[i] = kTransliteration[static_cast<unsigned char>(field[i])];
+        }
+    }
+    out[i] = '\0';
 }
 
 void FormatDecimal(char* out, std::size_t outSize, long value) {

@@ -16,7 +16,8 @@ bool SameFieldName(const char* name, const char* fieldName);
 // since the TV host may leave a field unterminated.
 void CopyField(char* out, std::size_t outSize, const char* field, std::size_t width);
 
-// As CopyField, with the Polish letters of Windows-1250 replaced by plain Latin ones.
+// As CopyField, with the Polish letters of Windows-1250 replaced by plain Latin ones. It may
+// read past the terminator, up to the field's width, so `width` must be the whole field's.
 void TransliterateField(char* out, std::size_t outSize, const char* field, std::size_t width);
 
 // Writes `value` in decimal.

@@ -13,7 +13,6 @@ namespace {
 constexpr char kCredit[] = "Vistune plug-in by the Glyphbox LCD team - https://glyphbox-lcd.example.org";
 
 char textResult[kAnswerSize];
-char stagingText[kAnswerSize];
 
 using Answer = void (*)(char* out);
 
@@ -48,7 +47,9 @@ void Caption(char* out) {
     char path[sizeof player.filePath];
     CopyField(path, sizeof path, player.filePath, sizeof player.filePath);
     const char* tail = std::strrchr(path, '\\');
-    TransliterateField(out, kOut, tail ? tail : path, sizeof path);
+    const char* name = tail ? tail : path;
+    // The width is what is left of `path`: TransliterateField may read that far.
+    TransliterateField(out, kOut, name, sizeof path - (name - path));
 }
 
 void ServiceLabel(char* out) {
@@ -74,16 +75,17 @@ void Epg(char* out) {
         TransliterateField(out, kOut, Player().eventText, sizeof Player().eventText);
 }
 
-// The event text's first word is its start time; the title follows after spaces.
+// The event text's first word is its start time; the title follows after spaces. The skip
+// stops before the field's last byte, which counts as its terminator.
 void EpgNoTime(char* out) {
     out[0] = '\0';
     if (!HasProgrammeGuide()) return;
-    TransliterateField(stagingText, sizeof stagingText, Player().eventText,
-                       sizeof Player().eventText);
-    const char* rest = stagingText;
-    while (*rest && *rest != ' ') ++rest;
-    while (*rest == ' ') ++rest;
-    std::snprintf(out, kOut, "%s", rest);
+    const char* text = Player().eventText;
+    constexpr std::size_t kLast = sizeof Player().eventText - 1;
+    std::size_t start = 0;
+    while (start < kLast && text[start] != '\0' && text[start] != ' ') ++start;
+    while (start < kLast && text[start] == ' ') ++start;
+    TransliterateField(out, kOut, text + start, kLast + 1 - start);
 }
 
 void VolLevel(char* out) { FormatDecimal(out, kOut, Player().volume); }

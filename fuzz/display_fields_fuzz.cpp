@@ -1,5 +1,6 @@
 // Feeds the display plug-in an arbitrary 2316-byte block and arbitrary field names and slot
-// texts: every answer must be terminated inside its 1024-byte buffer.
+// texts: every answer must be terminated inside its 1024-byte buffer, and the text answers
+// must equal those of the plain model the tests use.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include "display_plugin/glyph_fields.h"
 #include "display_plugin/text_fields.h"
 #include "status_block/shared_block_mapping.h"
+#include "tests/display_plugin/plain_text_model.h"
 
 namespace {
 
@@ -32,6 +34,24 @@ void Check(const char* answer) {
     if (answer == nullptr || std::memchr(answer, '\0', 1024) == nullptr) __builtin_trap();
 }
 
+// Live TV and then a played file, so that EPG, EPGNoTime and both kinds of Caption answer.
+void CompareWithModel(PlayerRecord& player) {
+    const PlayerRecord given = player;
+    player.serviceKind = kServiceTv;
+    player.playingFile = 0;
+    std::string event = ModelTransliteratedText(player.eventText, sizeof player.eventText);
+    if (vistune::AnswerTextField("EPG") != event) __builtin_trap();
+    if (vistune::AnswerTextField("EPGNoTime") != ModelTitle(event)) __builtin_trap();
+    if (vistune::AnswerTextField("Caption") !=
+        ModelTransliteratedText(player.caption, sizeof player.caption))
+        __builtin_trap();
+    player.playingFile = 1;
+    if (vistune::AnswerTextField("Caption") !=
+        ModelFileName(ModelTransliteratedText(player.filePath, sizeof player.filePath)))
+        __builtin_trap();
+    player = given;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -39,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     StatusBlock* block = Block().View();
     std::string bytes = input.ConsumeBytesAsString(sizeof(StatusBlock));
     std::memcpy(block, bytes.data(), bytes.size());
+    CompareWithModel(block->player);
     while (input.remaining_bytes() > 0) {
         std::string name = input.ConsumeBool() ? kNames[input.ConsumeIntegralInRange<int>(0, 18)]
                                                : input.ConsumeRandomLengthString(24);

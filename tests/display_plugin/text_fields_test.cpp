@@ -3,11 +3,15 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <random>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "display_plugin/text_fields.h"
 #include "tests/display_plugin/display_fixture.h"
+#include "tests/display_plugin/plain_text_model.h"
 
 namespace {
 
@@ -95,6 +99,15 @@ const Row kRows[] = {
      [](StatusBlock& b) { std::snprintf(b.player.eventText, 1024, "20:00"); }, "EPGNoTime", ""},
     {"an event with only a time and spaces",
      [](StatusBlock& b) { std::snprintf(b.player.eventText, 1024, "20:00   "); }, "EPGNoTime", ""},
+    // The skip must stop at the field's last byte, though the bytes after it go on.
+    {"an unterminated one-word event, a space after the field",
+     [](StatusBlock& b) { LiveTv(b); std::memset(b.player.eventText, 'E', 1024);
+                          std::memcpy(b.player.reserved1, " R", 2); },
+     "EPGNoTime", ""},
+    {"an unterminated event of a time and spaces, spaces after the field",
+     [](StatusBlock& b) { LiveTv(b); std::memset(b.player.eventText, ' ', 1024);
+                          b.player.eventText[0] = 'E'; std::memcpy(b.player.reserved1, "  R", 3); },
+     "EPGNoTime", ""},
     {"an event starting with spaces",
      [](StatusBlock& b) { std::snprintf(b.player.eventText, 1024, "  News at ten"); },
      "EPGNoTime", "News at ten"},
@@ -181,6 +194,69 @@ TEST_F(TextFields, ALongTitleAfterTheTimeIsAnsweredWhole) {
     std::memset(Player().eventText, 'T', sizeof Player().eventText);
     std::memcpy(Player().eventText, "20:00  ", 7);
     EXPECT_EQ(std::string(AnswerTextField("EPGNoTime")), std::string(1023 - 7, 'T'));
+}
+
+// The text fields against a plain model, on 1024-byte contents put into the event text, the
+// caption (its first 160 bytes) and the file path: every byte value at each offset of the
+// first 8-byte words, after a time, spaces or neither, and in the last bytes of the
+// unterminated caption and event; then random texts of Polish letters, spaces and others.
+TEST_F(TextFields, TextAnswersMatchAPlainModelOnGeneratedContents) {
+    std::vector<std::pair<std::string, std::string>> contents;
+    for (const char* prefix : {"", "20:00  ", "   "}) {
+        for (int byte = 0; byte < 256; ++byte) {
+            std::string what =
+                std::string("prefix \"") + prefix + "\", byte " + std::to_string(byte);
+            for (std::size_t at = 0; at < 24; ++at) {
+                std::string text(1024, 'a');
+                text.replace(0, std::strlen(prefix), prefix);
+                text[at] = static_cast<char>(byte);
+                text[24] = '\0';
+                contents.emplace_back(what + " at " + std::to_string(at), text);
+            }
+            for (std::size_t last : {159, 1023}) {
+                for (std::size_t at = last - 9; at <= last && *prefix != ' '; ++at) {
+                    std::string text(1024, 'a');
+                    text.replace(0, std::strlen(prefix), prefix);
+                    text[at] = static_cast<char>(byte);
+                    contents.emplace_back(what + " at " + std::to_string(at) + ", unterminated",
+                                          text);
+                }
+            }
+        }
+    }
+    std::mt19937 random(13);
+    const std::string kPieces[] = {"\xB9", "\xA3", "\x9F", "\x8F", "\xE8", "\x80", "\xFF", " ",
+                                   "  ",   "x",    "Wiadomo\x9C" "ci", "20:00", "\t", "\\", "\x7F"};
+    for (int text = 0; text < 400; ++text) {
+        std::string bytes;
+        while (bytes.size() < 1024) bytes += kPieces[random() % std::size(kPieces)];
+        bytes.resize(1024);
+        if (text % 3 != 0) bytes[random() % 1024] = '\0';
+        contents.emplace_back("random text " + std::to_string(text), bytes);
+    }
+
+    int failures = 0;
+    for (const auto& [what, bytes] : contents) {
+        std::memcpy(Player().eventText, bytes.data(), sizeof Player().eventText);
+        std::memcpy(Player().caption, bytes.data(), sizeof Player().caption);
+        std::memcpy(Player().filePath, bytes.data(), sizeof Player().filePath);
+        std::string event = ModelTransliteratedText(Player().eventText, sizeof Player().eventText);
+        // The file path holds the event text's bytes and has its width.
+        std::string expected[] = {
+            event, ModelTitle(event),
+            ModelTransliteratedText(Player().caption, sizeof Player().caption),
+            ModelFileName(event)};
+        const char* const kFields[] = {"EPG", "EPGNoTime", "Caption", "Caption"};
+        for (int field = 0; field < 4; ++field) {
+            Player().playingFile = field == 3 ? 1 : 0;
+            if (AnswerTextField(kFields[field]) == expected[field]) continue;
+            ADD_FAILURE() << what << ", field " << kFields[field]
+                          << (field == 3 ? " of a file" : "") << ":\n  answer "
+                          << AnswerTextField(kFields[field]) << "\n  model  " << expected[field];
+            ++failures;
+        }
+        if (failures >= 5) break;
+    }
 }
 
 TEST_F(TextFields, AnUnmappedBlockAnswersAsAnEmptyOne) {

@@ -31,10 +31,12 @@ int LoadSettings(const char* path) {
 int SaveSettings(const char* path) {
     ProfileFile file(path);
     const Settings& settings = CurrentSettings();
-    file.WriteInt(kSection, "Enabled", settings.enabled, 10);
-    file.WriteInt(kSection, "Refresh", settings.refreshInterval, 10);
-    file.WriteInt(kSection, "Signal", settings.signalEnabled, 10);
-    return 0;
+    // A write that fails (a folder gone read-only, a file another writer holds) fails the
+    // same way for the next, so the save stops there and On_Exit waits at most once.
+    bool saved = file.WriteInt(kSection, "Enabled", settings.enabled, 10) &&
+                 file.WriteInt(kSection, "Refresh", settings.refreshInterval, 10) &&
+                 file.WriteInt(kSection, "Signal", settings.signalEnabled, 10);
+    return saved ? 0 : -1;
 }
 
 }  // namespace glyphbox

@@ -18,7 +18,8 @@ void SettingsPathBeside(const char* executablePath, char separator, char* out, s
 // missing values give the defaults. Returns 0.
 int LoadSettings(const char* path);
 
-// Writes the module state's settings. Returns 0; a failed write is not reported.
+// Writes the module state's settings. Returns 0, or -1 when a write failed; the writes after
+// a failed one are not tried.
 int SaveSettings(const char* path);
 
 }  // namespace glyphbox

@@ -1,4 +1,5 @@
-// ReadInt, WriteInt and ReadSection on settings files of 10, 1,000 and 10,000 keys: our
+// ReadInt, WriteInt and ReadSection on settings files of 10, 1,000 and 10,000 keys, and the
+// three reads of LoadSettings and a whole-value read with one value of 1, 4 or 8 MB: our
 // engine on Linux, the system's profile functions (Wine's) in the Windows build.
 #include <benchmark/benchmark.h>
 
@@ -23,6 +24,21 @@ std::string MakeFile(int keys) {
     out << "[Before]\r\nx=1\r\n[Options]\r\n";
     for (int i = 0; i < keys; ++i) out << "key" << i << "=" << i << "\r\n";
     out << "[After]\r\ny=2\r\n";
+    out.close();
+    std::filesystem::last_write_time(
+        path, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
+    return path.string();
+}
+
+// The settings file with "Enabled" holding `megabytes` MB of digits, as a hand edit or a
+// broken tool could leave it.
+std::string MakeLongValueFile(int megabytes) {
+    auto path = std::filesystem::temp_directory_path() /
+                ("glyphbox-bench-" + std::to_string(platform::CurrentProcessId()) + "-long-" +
+                 std::to_string(megabytes) + ".ini");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "[Options]\r\nEnabled=" << std::string(static_cast<std::size_t>(megabytes) << 20, '1')
+        << "\r\nRefresh=1000\r\nSignal=1\r\n";
     out.close();
     std::filesystem::last_write_time(
         path, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
@@ -61,8 +77,28 @@ void ReadSection(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 
+void LoadSettingsLongValue(benchmark::State& state) {
+    std::string path = MakeLongValueFile(static_cast<int>(state.range(0)));
+    ProfileFile file(path.c_str());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(file.ReadInt("Options", "Enabled", 1, 10));
+        benchmark::DoNotOptimize(file.ReadInt("Options", "Refresh", 1000, 10));
+        benchmark::DoNotOptimize(file.ReadInt("Options", "Signal", 1, 10));
+    }
+    std::filesystem::remove(path);
+}
+
+void ReadValueLong(benchmark::State& state) {
+    std::string path = MakeLongValueFile(static_cast<int>(state.range(0)));
+    ProfileFile file(path.c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(file.ReadValue("Options", "Enabled", nullptr));
+    std::filesystem::remove(path);
+}
+
 BENCHMARK(ReadInt)->Arg(10)->Arg(1000)->Arg(10000);
 BENCHMARK(WriteInt)->Arg(10)->Arg(1000)->Arg(10000);
 BENCHMARK(ReadSection)->Arg(10)->Arg(1000)->Arg(10000);
+BENCHMARK(LoadSettingsLongValue)->Arg(1)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadValueLong)->Arg(1)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
 
 }  // namespace

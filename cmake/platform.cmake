@@ -17,15 +17,25 @@ target_include_directories(project_options INTERFACE
     ${CMAKE_SOURCE_DIR}/platform/${PLATFORM_DIR}
     ${GENERATED_INCLUDE_DIR})
 
+# UBSan's vptr check reads the type information of every object it sees called through a
+# vtable. Library templates (shared_ptr's control block) instantiated in plug-in code and
+# merged with the tests' copies would then be checked against vtables that carry none,
+# and every such call reports an "invalid vptr". Sanitizer builds therefore keep RTTI in
+# plug-in code too, so the check holds there as well; other builds leave it out for size.
+option(GLYPHBOX_PLUGIN_RTTI "Keep RTTI in plug-in code (for UBSan's vptr check)" OFF)
+
 # Plug-in code: no exceptions or RTTI, sections the linker can drop, small.
 add_library(plugin_options INTERFACE)
 target_link_libraries(plugin_options INTERFACE project_options)
 target_compile_options(plugin_options INTERFACE
-    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -ffunction-sections -fdata-sections>
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -ffunction-sections -fdata-sections>
     # Function-local statics are first reached from the load notification or the entry-point
     # thread, before any worker exists; guarding them would pull in the C++ runtime's
     # thread and exception support, doubling the DLL.
     $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
+if(NOT GLYPHBOX_PLUGIN_RTTI)
+    target_compile_options(plugin_options INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
+endif()
 if(WIN32)
     target_compile_options(plugin_options INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-Os>)
 else()

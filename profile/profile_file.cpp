@@ -1,5 +1,6 @@
 #include "profile/profile_file.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/multibyte.h"
@@ -7,7 +8,10 @@
 
 namespace {
 
-constexpr std::uint32_t kReadStep = 512;
+constexpr std::uint32_t kFirstReadSize = 512;
+// Buffers up to this size are served by one read of that many bytes; larger ones by a whole
+// read, so a huge buffer size never costs a huge allocation for a short value.
+constexpr std::uint32_t kLargestPrefixRead = 65536;
 
 HeapText CopyOf(const char* text) {
     if (text == nullptr) text = "";
@@ -49,29 +53,40 @@ HeapText ProfileFile::ReadValue(const char* section, const char* key,
                                 const char* defaultText) const {
     if (section == nullptr || key == nullptr || FileName() == nullptr) return CopyOf(defaultText);
     const char* fallback = defaultText ? defaultText : "";
-    std::uint32_t size = kReadStep;
-    HeapText buffer = NewText(size + 1);
-    std::uint32_t count =
-        platform::ReadProfileString(section, key, fallback, buffer.get(), size, FileName());
-    // A value of size - 1 bytes cannot be told from a cut one, so ask again with more room.
-    while (count + 1 >= size) {
-        size += kReadStep;
-        buffer = NewText(size + 1);
-        count = platform::ReadProfileString(section, key, fallback, buffer.get(), size, FileName());
+    std::uint32_t size = kFirstReadSize;
+    while (true) {
+        HeapText buffer = NewText(size + 1);
+        std::uint32_t count =
+            platform::ReadProfileString(section, key, fallback, buffer.get(), size, FileName());
+        // A value of size - 1 bytes cannot be told from a cut one, so ask again with more
+        // room. Doubling keeps a long value's cost linear in its length.
+        if (count + 1 < size || size > UINT32_MAX / 2) return buffer;
+        size *= 2;
     }
-    return buffer;
 }
 
 std::uint32_t ProfileFile::ReadString(const char* section, const char* key, char* buffer,
                                       std::uint32_t size, const char* defaultText) const {
     if (buffer && size > 0) buffer[0] = '\0';
-    HeapText value = ReadValue(section, key, defaultText);
-    std::uint32_t length = static_cast<std::uint32_t>(std::strlen(value.get()));
-    if (buffer) {
-        platform::MbsBoundedCopy(buffer, value.get(), size);
-        if (length > size) length = size;
+    if (buffer == nullptr || size > kLargestPrefixRead) {
+        HeapText value = ReadValue(section, key, defaultText);
+        std::uint32_t length = static_cast<std::uint32_t>(std::strlen(value.get()));
+        if (buffer) platform::MbsBoundedCopy(buffer, value.get(), size);
+        return buffer && length > size ? size : length;
     }
-    return length;
+    // Only the first size + 1 bytes can matter (the extra one shows a double-byte character
+    // cut at the end), so a long value is never read whole.
+    HeapText start;
+    if (section == nullptr || key == nullptr || FileName() == nullptr) {
+        start = CopyOf(defaultText);
+    } else {
+        start = NewText(static_cast<std::size_t>(size) + 2);
+        platform::ReadProfileString(section, key, defaultText ? defaultText : "", start.get(),
+                                    size + 2, FileName());
+    }
+    std::uint32_t length = static_cast<std::uint32_t>(strnlen(start.get(), size + 1));
+    platform::MbsBoundedCopy(buffer, start.get(), size);
+    return length > size ? size : length;
 }
 
 std::int32_t ProfileFile::WriteString(const char* section, const char* key,

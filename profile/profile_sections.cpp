@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::uint32_t kReadStep = 512;
+constexpr std::uint32_t kFirstReadSize = 512;
 constexpr char kMissingKey[] = "{63788286-AE30-4D6B-95DF-3B451C1C79F9}";
 
 bool SameName(const char* a, const char* b) { return platform::MbsCompareNoCase(a, b) == 0; }
@@ -15,17 +15,15 @@ bool SameName(const char* a, const char* b) { return platform::MbsCompareNoCase(
 }  // namespace
 
 std::uint32_t ProfileFile::ListSizeNeeded(const char* section) const {
-    std::uint32_t size = kReadStep;
-    HeapText buffer;
-    std::uint32_t count = 0;
-    // A cut list answers size - 2, so grow until the answer leaves room to spare.
-    do {
-        if (buffer) size += kReadStep;
-        buffer = NewText(size + 1);
-        count = section ? platform::ReadProfileSection(section, buffer.get(), size, FileName())
-                        : platform::ReadProfileSectionNames(buffer.get(), size, FileName());
-    } while (count + 2 >= size);
-    return count + 2;
+    // A cut list answers size - 2, so grow until the answer leaves room to spare; doubling
+    // keeps a long list's cost linear in its length.
+    for (std::uint32_t size = kFirstReadSize;; size *= 2) {
+        HeapText buffer = NewText(size + 1);
+        std::uint32_t count =
+            section ? platform::ReadProfileSection(section, buffer.get(), size, FileName())
+                    : platform::ReadProfileSectionNames(buffer.get(), size, FileName());
+        if (count + 2 < size || size > UINT32_MAX / 2) return count + 2;
+    }
 }
 
 std::uint32_t ProfileFile::ReadSection(const char* section, char* buffer,
@@ -83,9 +81,12 @@ std::int32_t ProfileFile::HasSection(const char* section) const {
 }
 
 std::int32_t ProfileFile::HasKey(const char* section, const char* key) const {
-    if (section == nullptr || key == nullptr) return 0;
-    HeapText value = ReadValue(section, key, kMissingKey);
-    return std::strcmp(value.get(), kMissingKey) != 0 ? 1 : 0;
+    if (section == nullptr || key == nullptr || FileName() == nullptr) return 0;
+    // Only enough of the value to tell it from the sentinel is read.
+    char start[sizeof kMissingKey + 1];
+    std::uint32_t count = platform::ReadProfileString(section, key, kMissingKey, start,
+                                                      sizeof start, FileName());
+    return count == sizeof kMissingKey - 1 && std::strcmp(start, kMissingKey) == 0 ? 0 : 1;
 }
 
 std::int32_t ProfileFile::CopySection(const char* source, const char* target,

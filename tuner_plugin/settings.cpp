@@ -33,10 +33,14 @@ int SaveSettings(const char* path) {
     ProfileFile file(path);
     Settings& settings = CurrentSettings();
     unsigned known = settings.known.exchange(0);
-    if (known & kEnabledKnown) file.WriteInt(kSection, "Enabled", settings.enabled, 10);
-    if (known & kRefreshKnown) file.WriteInt(kSection, "Refresh", settings.refreshInterval, 10);
-    if (known & kSignalKnown) file.WriteInt(kSection, "Signal", settings.signalEnabled, 10);
-    return 0;
+    // A write that fails (a folder gone read-only, a file another writer holds) fails the
+    // same way for the next, so the save stops there and On_Exit waits at most once; what
+    // was not saved stays to be saved.
+    bool saved = (!(known & kEnabledKnown) || file.WriteInt(kSection, "Enabled", settings.enabled, 10)) &&
+                 (!(known & kRefreshKnown) || file.WriteInt(kSection, "Refresh", settings.refreshInterval, 10)) &&
+                 (!(known & kSignalKnown) || file.WriteInt(kSection, "Signal", settings.signalEnabled, 10));
+    if (!saved) settings.known.fetch_or(known);
+    return saved ? 0 : -1;
 }
 
 }  // namespace glyphbox

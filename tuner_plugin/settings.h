@@ -19,7 +19,8 @@ void SettingsPathBeside(const char* executablePath, char separator, char* out, s
 int LoadSettings(const char* path);
 
 // Writes the settings loaded or changed by the user since the last save (none before the
-// first load), then counts them as saved. Returns 0; a failed write is not reported.
+// first load), then counts them as saved. Returns 0, or -1 when a write failed: the writes
+// after it are not tried, and what was not saved stays to be saved.
 int SaveSettings(const char* path);
 
 }  // namespace glyphbox

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/multibyte.h"
+#include "platform/posix/ini_encoding.h"
 
 namespace ini {
 namespace {
@@ -43,12 +44,12 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
+bool SameName(std::string_view a, std::string_view b, bool utf8) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         auto x = static_cast<unsigned char>(a[i]);
         auto y = static_cast<unsigned char>(b[i]);
-        if (platform::IsLeadByte(x) && i + 1 < a.size()) {
+        if (!utf8 && platform::IsLeadByte(x) && i + 1 < a.size()) {
             // A double-byte character matches only itself; its trail byte is no letter.
             if (x != y || a[i + 1] != b[i + 1]) return false;
             ++i;
@@ -62,8 +63,17 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 Document::Document(std::string bytes) : bytes_(std::move(bytes)) {
-    bodyStart_ = bytes_.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0 ? kUtf8Mark.size() : 0;
+    utf8_ = bytes_.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0;
+    bodyStart_ = utf8_ ? kUtf8Mark.size() : 0;
     Parse();
+}
+
+std::string Document::InCodePage(std::string_view fileText) const {
+    return utf8_ ? CodePageFromUtf8(fileText) : std::string(fileText);
+}
+
+std::string Document::InFileText(std::string_view codePageText) const {
+    return utf8_ ? Utf8FromCodePage(codePageText) : std::string(codePageText);
 }
 
 void Document::SplitLines() {
@@ -101,7 +111,9 @@ void Document::Parse() {
         Section& section = sections_.back();
         section.lastLine = index;
         Entry entry{index, {}, {}, false, content.front() == ';', 0};
-        // The search for "=" stops at a NUL, as the name it would split ends there.
+        // The search for "=" stops at a NUL, as the name it would split ends there. Blanks,
+        // "=", ";", brackets and line breaks are the same bytes in UTF-8, so one parse
+        // serves both kinds of text.
         std::size_t equals = content.substr(0, content.find('\0')).find('=');
         if (equals == std::string_view::npos) {
             entry.key = CutAtNul(content);
@@ -117,16 +129,22 @@ void Document::Parse() {
 }
 
 const Section* Document::FindSection(std::string_view name) const {
-    name = Trim(name);
+    return FindSectionInFileText(InFileText(Trim(name)));
+}
+
+const Entry* Document::FindEntry(const Section& section, std::string_view key) const {
+    return FindEntryInFileText(section, InFileText(Trim(key)));
+}
+
+const Section* Document::FindSectionInFileText(std::string_view name) const {
     for (const Section& section : sections_)
-        if (SameName(section.name, name)) return &section;
+        if (SameName(section.name, name, utf8_)) return &section;
     return nullptr;
 }
 
-const Entry* Document::FindEntry(const Section& section, std::string_view key) {
-    key = Trim(key);
+const Entry* Document::FindEntryInFileText(const Section& section, std::string_view key) const {
     for (const Entry& entry : section.entries)
-        if (SameName(entry.key, key)) return &entry;
+        if (SameName(entry.key, key, utf8_)) return &entry;
     return nullptr;
 }
 
@@ -148,15 +166,18 @@ void Document::Append(const std::string& text) {
     Replace(bytes_.size(), bytes_.size(), needsBreak ? kNewLine + text : text);
 }
 
-bool Document::SetValue(std::string_view sectionName, std::string_view key,
-                        std::string_view value) {
-    value = TrimLeft(value);
-    const Section* section = FindSection(sectionName);
+bool Document::SetValue(std::string_view sectionText, std::string_view keyText,
+                        std::string_view valueText) {
+    const std::string sectionName = InFileText(Trim(sectionText));
+    const std::string key = InFileText(Trim(keyText));
+    const std::string newValue = InFileText(TrimLeft(valueText));
+    std::string_view value = newValue;
+    const Section* section = FindSectionInFileText(sectionName);
     if (section == nullptr) {
-        Append("[" + std::string(Trim(sectionName)) + "]" + kNewLine + EntryLine(key, value));
+        Append("[" + sectionName + "]" + kNewLine + EntryLine(key, value));
         return true;
     }
-    const Entry* entry = FindEntry(*section, key);
+    const Entry* entry = FindEntryInFileText(*section, key);
     if (entry == nullptr) {
         InsertAfterLine(section->lastLine, EntryLine(key, value));
         return true;
@@ -178,10 +199,12 @@ bool Document::SetValue(std::string_view sectionName, std::string_view key,
     return true;
 }
 
-bool Document::DeleteKey(std::string_view sectionName, std::string_view key) {
+bool Document::DeleteKey(std::string_view sectionText, std::string_view keyText) {
+    const std::string sectionName = InFileText(Trim(sectionText));
+    const std::string key = InFileText(Trim(keyText));
     for (const Section& section : sections_) {
-        if (!SameName(section.name, Trim(sectionName))) continue;
-        if (const Entry* entry = FindEntry(section, key)) {
+        if (!SameName(section.name, sectionName, utf8_)) continue;
+        if (const Entry* entry = FindEntryInFileText(section, key)) {
             const Line& line = lines_[entry->line];
             Replace(line.begin, line.breakEnd, "");
             return true;
@@ -201,19 +224,20 @@ bool Document::DeleteSection(std::string_view sectionName) {
     return true;
 }
 
-bool Document::ReplaceSection(std::string_view sectionName,
+bool Document::ReplaceSection(std::string_view sectionText,
                               const std::vector<std::pair<std::string, std::string>>& entries) {
+    const std::string sectionName = InFileText(Trim(sectionText));
     std::string text;
-    for (const auto& [key, value] : entries) text += EntryLine(key, value);
-    if (FindSection(sectionName) == nullptr) {
+    for (const auto& [key, value] : entries) text += EntryLine(InFileText(key), InFileText(value));
+    if (FindSectionInFileText(sectionName) == nullptr) {
         if (entries.empty()) return false;
-        Append("[" + std::string(Trim(sectionName)) + "]" + kNewLine + text);
+        Append("[" + sectionName + "]" + kNewLine + text);
         return true;
     }
     std::string before = bytes_;
     // Empty every section of that name, last first so earlier positions stay valid.
     for (std::size_t i = sections_.size(); i-- > 0;) {
-        if (!SameName(sections_[i].name, Trim(sectionName))) continue;
+        if (!SameName(sections_[i].name, sectionName, utf8_)) continue;
         const Line& header = lines_[sections_[i].headerLine];
         std::size_t end = i + 1 < sections_.size() ? lines_[sections_[i + 1].headerLine].begin
                                                    : bytes_.size();
@@ -221,7 +245,7 @@ bool Document::ReplaceSection(std::string_view sectionName,
         bytes_.erase(begin, end - begin);
     }
     Parse();
-    if (!text.empty()) InsertAfterLine(FindSection(sectionName)->headerLine, text);
+    if (!text.empty()) InsertAfterLine(FindSectionInFileText(sectionName)->headerLine, text);
     return bytes_ != before;
 }
 

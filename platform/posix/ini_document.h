@@ -1,6 +1,7 @@
 // An INI file's bytes with the sections and keys a Windows profile call sees in them, and
 // the edits a profile write makes. Edits change only the lines they must, so comments,
-// spacing and line ends elsewhere stay as the user left them.
+// spacing and line ends elsewhere stay as the user left them. A file that starts with a
+// UTF-8 byte-order mark holds UTF-8 text; callers always give and get the active code page.
 #pragma once
 
 #include <cstddef>
@@ -17,9 +18,9 @@ bool IsBlank(unsigned char c);
 // Removes blanks from both ends.
 std::string_view Trim(std::string_view text);
 
-// Section and key names match ignoring the case of A to Z only, a double-byte character
-// of the active code page counting as one.
-bool SameName(std::string_view a, std::string_view b);
+// Section and key names match ignoring the case of A to Z only; in code-page text a
+// double-byte character of the active code page counts as one.
+bool SameName(std::string_view a, std::string_view b, bool utf8 = false);
 
 struct Line {
     std::size_t begin;     // first byte of the content
@@ -27,6 +28,7 @@ struct Line {
     std::size_t breakEnd;  // first byte after the line break ("\r\n", "\r" or "\n"), if any
 };
 
+// Names and values are in the file's text (see Document::InCodePage).
 struct Entry {
     std::size_t line;
     std::string key;            // trimmed, cut at a NUL
@@ -49,13 +51,18 @@ public:
 
     const std::string& Bytes() const { return bytes_; }
     const std::vector<Section>& Sections() const { return sections_; }
+    bool IsUtf8() const { return utf8_; }
 
+    // A name or value of this document in the active code page.
+    std::string InCodePage(std::string_view fileText) const;
+
+    // Names are given in the active code page and matched trimmed.
     // The first section called `name`, or null; lines before the first header belong to none.
     const Section* FindSection(std::string_view name) const;
     // The first entry called `key` in `section`, or null.
-    static const Entry* FindEntry(const Section& section, std::string_view key);
+    const Entry* FindEntry(const Section& section, std::string_view key) const;
 
-    // Each edit returns true when it changed the bytes. Names are matched trimmed.
+    // Each edit returns true when it changed the bytes.
     // Sets the first matching key, adding the key or the section at its end when missing.
     bool SetValue(std::string_view section, std::string_view key, std::string_view value);
     // Removes the first matching key of any section with the name.
@@ -68,6 +75,10 @@ public:
                         const std::vector<std::pair<std::string, std::string>>& entries);
 
 private:
+    // Code-page text in the file's own text.
+    std::string InFileText(std::string_view codePageText) const;
+    const Section* FindSectionInFileText(std::string_view name) const;
+    const Entry* FindEntryInFileText(const Section& section, std::string_view key) const;
     void Parse();
     void SplitLines();
     // Inserts `text` (whole lines, each ending in "\r\n") after line `line`.
@@ -77,6 +88,7 @@ private:
 
     std::string bytes_;
     std::size_t bodyStart_ = 0;  // after a UTF-8 byte-order mark
+    bool utf8_ = false;
     std::vector<Line> lines_;
     std::vector<Section> sections_;
 };

@@ -1,7 +1,6 @@
 #include "platform/posix/ini_file.h"
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,7 +12,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/multibyte.h"
+#include "platform/posix/ini_encoding.h"
 
 namespace ini {
 namespace {
@@ -22,14 +21,18 @@ namespace {
 // its time. Only files left alone this long are kept parsed: any later change must then
 // show as a new time.
 constexpr time_t kSettledSeconds = 2;
-constexpr int kLockAttempts = 2000;  // 10 s in steps of 5 ms
-constexpr useconds_t kLockPauseUs = 5000;
+// A writer waits this long for another to finish, so a save against a lock held by a hung
+// process ends in about a second instead of stalling the host.
+constexpr long kLockWaitMs = 1000;
+constexpr useconds_t kLockPauseUs = 10000;
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 enum class Encoding { kAnsi, kUtf16Le, kUtf16Be };
 
 struct FileText {
-    std::string text;  // in the active code page, a UTF-8 byte-order mark kept
+    std::string text;  // as the file's bytes, or UTF-16 as UTF-8 after a UTF-8 mark
     Encoding encoding = Encoding::kAnsi;
+    std::string oddByte;  // a UTF-16 file's last byte when its length is odd
 };
 
 struct CachedFile {
@@ -51,55 +54,27 @@ bool SameFile(const CachedFile& cached, const char* path, const struct stat& inf
            cached.modified.tv_nsec == info.st_mtim.tv_nsec;
 }
 
-std::string CodePageCharset() { return "CP" + std::to_string(platform::ActiveCodePage()); }
-
-// Converts with iconv; characters the target lacks become "?" through transliteration.
-std::string Convert(const std::string& text, const std::string& from, const std::string& to) {
-    iconv_t converter = iconv_open((to + "//TRANSLIT").c_str(), from.c_str());
-    if (converter == reinterpret_cast<iconv_t>(-1)) return text;
-    std::string out(text.size() * 4 + 16, '\0');
-    char* in = const_cast<char*>(text.data());
-    size_t inLeft = text.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    while (inLeft > 0) {
-        if (iconv(converter, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) break;
-        if (errno == E2BIG) break;
-        // An invalid or incomplete sequence: skip one unit and mark it.
-        std::size_t unit = from.rfind("UTF-16", 0) == 0 ? 2 : 1;
-        if (outLeft == 0 || inLeft < unit) break;
-        *outPtr++ = '?';
-        --outLeft;
-        in += unit;
-        inLeft -= unit;
-    }
-    iconv_close(converter);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
+// A UTF-16 file is edited as UTF-8 behind a UTF-8 mark, which the conversion back removes;
+// both conversions keep every code unit, so lines an edit leaves alone keep their bytes.
 FileText Decode(std::string bytes) {
     FileText file;
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-        file.encoding = Encoding::kUtf16Le;
-        file.text = Convert(bytes.substr(2), "UTF-16LE", CodePageCharset());
-    } else if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
-        file.encoding = Encoding::kUtf16Be;
-        file.text = Convert(bytes.substr(2), "UTF-16BE", CodePageCharset());
-    } else {
+    bool little = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+    bool big = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
+    if (!little && !big) {
         file.text = std::move(bytes);
+        return file;
     }
+    file.encoding = little ? Encoding::kUtf16Le : Encoding::kUtf16Be;
+    if (bytes.size() % 2 != 0) file.oddByte = bytes.substr(bytes.size() - 1);
+    file.text = kUtf8Mark + Utf8FromUtf16(std::string_view(bytes).substr(2), big);
     return file;
 }
 
 std::string Encode(const FileText& file) {
-    switch (file.encoding) {
-        case Encoding::kUtf16Le:
-            return "\xFF\xFE" + Convert(file.text, CodePageCharset(), "UTF-16LE");
-        case Encoding::kUtf16Be:
-            return "\xFE\xFF" + Convert(file.text, CodePageCharset(), "UTF-16BE");
-        default: return file.text;
-    }
+    if (file.encoding == Encoding::kAnsi) return file.text;
+    bool big = file.encoding == Encoding::kUtf16Be;
+    std::string_view body = std::string_view(file.text).substr(sizeof kUtf8Mark - 1);
+    return (big ? "\xFE\xFF" : "\xFF\xFE") + Utf16FromUtf8(body, big) + file.oddByte;
 }
 
 bool ReadAll(int fd, std::string* out) {
@@ -147,28 +122,48 @@ std::string ResolveLink(const char* path) {
     return path;
 }
 
-class FolderLock {
+long MillisecondsSince(const timespec& start) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+}
+
+// Serialises writers of one settings file, across processes and threads, through a lock
+// on "<file>.lock" beside it: the settings file itself is replaced by each write, so a lock
+// on it would be lost with it, and a file opened for writing can be locked where folders
+// cannot (network file systems). The lock file stays, as removing it would let a writer
+// lock a file the next one no longer sees.
+class WriterLock {
 public:
-    explicit FolderLock(const std::string& folder)
-        : fd_(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        for (int attempt = 0; fd_ >= 0 && attempt < kLockAttempts; ++attempt) {
-            if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-                locked_ = true;
-                return;
-            }
+    explicit WriterLock(const std::string& path) {
+        const std::string lockPath = path + ".lock";
+        timespec start{};
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        while (true) {
+            fd_ = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            struct flock whole = {};
+            whole.l_type = F_WRLCK;
+            whole.l_whence = SEEK_SET;
+            if (fd_ >= 0 && fcntl(fd_, F_OFD_SETLK, &whole) == 0) return;
+            // Only a lock someone holds is worth waiting for; any other failure is final.
+            bool held = fd_ >= 0 && (errno == EAGAIN || errno == EACCES);
+            Release();
+            if (!held || MillisecondsSince(start) >= kLockWaitMs) return;
             usleep(kLockPauseUs);
         }
     }
-    ~FolderLock() {
-        if (fd_ >= 0) close(fd_);  // closing releases the lock
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    bool Locked() const { return locked_; }
+    ~WriterLock() { Release(); }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+    bool Locked() const { return fd_ >= 0; }
 
 private:
-    int fd_;
-    bool locked_ = false;
+    void Release() {
+        if (fd_ >= 0) close(fd_);  // closing releases the lock
+        fd_ = -1;
+    }
+
+    int fd_ = -1;
 };
 
 bool SaveAtomically(const std::string& path, const std::string& bytes, const struct stat* old) {
@@ -186,6 +181,8 @@ bool SaveAtomically(const std::string& path, const std::string& bytes, const str
     return ok;
 }
 
+bool TooLarge(const struct stat& info) { return info.st_size > kLargestFile; }
+
 // Windows refuses to write a read-only file even for an administrator, so a file without
 // any write permission counts as read-only for root too.
 bool IsReadOnly(const std::string& path, const struct stat& info) {
@@ -201,7 +198,11 @@ std::shared_ptr<const Document> ReadFile(const char* path) {
     if (fd < 0) return empty;
     struct stat info;
     std::lock_guard<std::mutex> guard(cacheMutex);
-    if (fstat(fd, &info) == 0 && SameFile(cache, path, info)) {
+    if (fstat(fd, &info) != 0 || TooLarge(info)) {
+        close(fd);
+        return empty;
+    }
+    if (SameFile(cache, path, info)) {
         close(fd);
         return cache.document;
     }
@@ -222,10 +223,11 @@ bool EditFile(const char* path, const std::function<bool(Document&)>& edit) {
     std::string target = ResolveLink(path);
     struct stat folder;
     if (stat(FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) return false;
-    FolderLock lock(FolderOf(target));
+    struct stat info;
+    if (stat(target.c_str(), &info) == 0 && TooLarge(info)) return false;
+    WriterLock lock(target);
     if (!lock.Locked()) return false;
 
-    struct stat info;
     bool exists = stat(target.c_str(), &info) == 0;
     FileText file;
     if (exists) {
@@ -233,7 +235,7 @@ bool EditFile(const char* path, const std::function<bool(Document&)>& edit) {
         std::string bytes;
         bool read = fd >= 0 && ReadAll(fd, &bytes);
         if (fd >= 0) close(fd);
-        if (!read) return false;
+        if (!read || TooLarge(info)) return false;
         file = Decode(std::move(bytes));
     }
     Document document(file.text);

@@ -62,27 +62,30 @@ unsigned CopyList(const Names& items, char* buffer, unsigned size, bool singleZe
     return size - 2;
 }
 
+// A caller walks a list up to its first empty entry, so no list holds one: a "[]" section,
+// an empty key name and a line with neither name nor "=" (a NUL-only line) are left out.
 Names SectionNames(const ini::Document& document) {
     Names names;
-    // An empty name would end the list early, so a "[]" section is not listed.
     for (const ini::Section& section : document.Sections())
-        if (!section.name.empty()) names.push_back(section.name);
+        if (!section.name.empty()) names.push_back(document.InCodePage(section.name));
     return names;
 }
 
 // Comments and lines without "=" are not keys to list.
-Names KeyNames(const ini::Section& section) {
+Names KeyNames(const ini::Document& document, const ini::Section& section) {
     Names names;
     for (const ini::Entry& entry : section.entries)
-        if (entry.hasEquals && !entry.isComment) names.push_back(entry.key);
+        if (entry.hasEquals && !entry.isComment && !entry.key.empty())
+            names.push_back(document.InCodePage(entry.key));
     return names;
 }
 
-Names SectionLines(const ini::Section& section) {
+Names SectionLines(const ini::Document& document, const ini::Section& section) {
     Names lines;
     for (const ini::Entry& entry : section.entries) {
-        if (entry.isComment) continue;
-        lines.push_back(entry.hasEquals ? entry.key + "=" + entry.value : entry.key);
+        if (entry.isComment || (!entry.hasEquals && entry.key.empty())) continue;
+        lines.push_back(document.InCodePage(entry.hasEquals ? entry.key + "=" + entry.value
+                                                            : entry.key));
     }
     return lines;
 }
@@ -95,11 +98,12 @@ unsigned ReadProfileString(const char* section, const char* key, const char* def
     if (section == nullptr) return CopyList(SectionNames(*document), buffer, size, true);
     const ini::Section* found = document->FindSection(section);
     if (key == nullptr) {
-        Names keys = found ? KeyNames(*found) : Names{};
+        Names keys = found ? KeyNames(*document, *found) : Names{};
         if (!keys.empty()) return CopyList(keys, buffer, size, false);
     } else if (found) {
-        const ini::Entry* entry = ini::Document::FindEntry(*found, key);
-        if (entry && entry->hasEquals) return CopyText(StripQuotes(entry->value), buffer, size);
+        const ini::Entry* entry = document->FindEntry(*found, key);
+        if (entry && entry->hasEquals)
+            return CopyText(StripQuotes(document->InCodePage(entry->value)), buffer, size);
     }
     return CopyText(CleanDefault(defaultText), buffer, size);
 }
@@ -118,7 +122,7 @@ unsigned ReadProfileSection(const char* section, char* buffer, unsigned size, co
     if (section == nullptr) return 0;
     auto document = ini::ReadFile(path);
     const ini::Section* found = document->FindSection(section);
-    return CopyList(found ? SectionLines(*found) : Names{}, buffer, size, false);
+    return CopyList(found ? SectionLines(*document, *found) : Names{}, buffer, size, false);
 }
 
 int StoreProfileSection(const char* section, const char* lines, const char* path) {

@@ -93,6 +93,36 @@ TEST_F(ProfileCalls, LinesWithoutEqualsAreListedOnlyInTheSection) {
     EXPECT_EQ(Value("s", "name2"), "");
 }
 
+TEST_F(ProfileCalls, ListsHoldNoEmptyEntryBeforeTheirEnd) {
+    // A caller walks a list up to its first empty entry, so an empty one would hide the rest.
+    // Wine leaves NUL-only lines out too, but answers a key list that starts with an empty
+    // name with the default.
+    const struct {
+        const char* name;
+        std::string file;
+        const char* key;  // none: the section's lines
+        std::string list;
+        std::string wineList;
+    } rows[] = {
+        {"a NUL-only last line", std::string("[s]\r\n=v\r\n\0", 9), nullptr,
+         std::string("=v\0\0", 4), std::string("=v\0\0", 4)},
+        {"a NUL-only line in mid-section", std::string("[s]\r\na=1\r\n\0\r\nb=2\r\n", 19), nullptr,
+         std::string("a=1\0b=2\0\0", 9), std::string("a=1\0b=2\0\0", 9)},
+        {"an empty key name", "[s]\r\n=v\r\nk=1\r\n", "",
+         std::string("k\0\0", 3), std::string("d\0", 2)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Put(row.file);
+        std::string buffer(64, '\xCC');
+        unsigned ret = row.key ? platform::ReadProfileString("s", nullptr, "d", buffer.data(), 64, path_.c_str())
+                               : platform::ReadProfileSection("s", buffer.data(), 64, path_.c_str());
+        const std::string& expected = UsingWineProfileCalls() ? row.wineList : row.list;
+        EXPECT_EQ(ret, expected.size() - 1);
+        EXPECT_EQ(buffer.substr(0, expected.size()), expected);
+    }
+}
+
 TEST_F(ProfileCalls, CommentsCanBeReadButAreNotListed) {
     Put("[s]\r\n;c=2\r\n;comment\r\nkey=val;inline\r\n#hash=1\r\n");
     EXPECT_EQ(Value("s", ";c"), "2");
@@ -184,6 +214,13 @@ TEST_F(ProfileCalls, KeyAndSectionListsThatDoNotFitEndInTwoZeros) {
     unsigned ret = 0;
     EXPECT_EQ(GetString("nosuch", nullptr, "defval", 64, &ret).substr(0, 7), std::string("defval\0", 7));
     EXPECT_EQ(ret, 6u);
+    // Windows removes a default's trailing blanks in this call as in every other; Wine keeps
+    // them here.
+    std::string blanks = GetString("nosuch", nullptr, "defval  ", 64, &ret);
+    if (!UsingWineProfileCalls()) {
+        EXPECT_EQ(blanks.substr(0, 7), std::string("defval\0", 7));
+        EXPECT_EQ(ret, 6u);
+    }
     // At size 2 Wine answers with the default; Windows' rule gives an empty list.
     std::string tiny = GetString("cd", nullptr, "d", 2, &ret);
     if (UsingWineProfileCalls()) {
@@ -328,6 +365,8 @@ TEST_F(ProfileCalls, RemovalTakesTheFirstMatchOnly) {
     EXPECT_EQ(Get(), "[a]\r\n[c]\r\ny=1\r\n");
 }
 
+// Windows creates an empty file here; leaving the folder as it was is deliberate, and Wine
+// agrees.
 TEST_F(ProfileCalls, RemovingFromAMissingFileSucceedsWithoutCreatingIt) {
     EXPECT_NE(Write("s", "k", nullptr), 0);
     EXPECT_NE(Write("s", nullptr, nullptr), 0);
@@ -392,12 +431,29 @@ TEST_F(ProfileCalls, AFileWithAUtf16MarkIsReadAndWrittenAsUtf16) {
     EXPECT_EQ(Value("s", "k"), "\xA3\xF3" "d\x9F");
 }
 
-TEST_F(ProfileCalls, AUtf8MarkIsKept) {
-    Put("\xEF\xBB\xBF[s]\r\nk=1\r\n");
-    EXPECT_EQ(Value("s", "k"), "1");
+TEST_F(ProfileCalls, AUtf16WriteKeepsTheBytesOfLinesItDoesNotChange) {
+    // "Note=Привет", "cjk=漢字" and "y=ÿ": none of them is in code page 1250.
+    const std::string before =
+        std::string("\xFF\xFE[\0s\0]\0\r\0\n\0N\0o\0t\0e\0=\0\x1F\x04\x40\x04\x38\x04\x32\x04\x35\x04\x42\x04\r\0\n\0", 38) +
+        std::string("c\0j\0k\0=\0\x22\x6F\x57\x5B\r\0\n\0y\0=\0\xFF\0\r\0\n\0k\0=\0" "1\0\r\0\n\0", 36);
+    Put(before);
     ASSERT_NE(Write("s", "k", "2"), 0);
-    EXPECT_EQ(Get().substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_EQ(Value("s", "k"), "2");
+    std::string after = before;
+    after[after.size() - 6] = '2';
+    EXPECT_EQ(Get(), after);
+    // Windows' best fit gives the nearest letter the code page has, else "?".
+    EXPECT_EQ(Value("s", "y"), "y");
+    EXPECT_EQ(Value("s", "cjk"), "??");
+}
+
+TEST_F(ProfileCalls, AUtf8FileHoldsOnlyUtf8) {
+    Put("\xEF\xBB\xBF[s]\r\nk=\xC3\xA9\r\nK\xC3\xA9y=1\r\n");
+    EXPECT_EQ(Value("s", "k"), "\xE9");
+    EXPECT_EQ(Value("s", "K\xE9y"), "1");
+    ASSERT_NE(Write("s", "K\xE9y", "\xE9\xB9"), 0);  // éą in code page 1250
+    ASSERT_NE(Write("s", "j", "2"), 0);
+    EXPECT_EQ(Get(), "\xEF\xBB\xBF[s]\r\nk=\xC3\xA9\r\nK\xC3\xA9y=\xC3\xA9\xC4\x85\r\nj=2\r\n");
+    EXPECT_EQ(Value("s", "K\xE9y"), "\xE9\xB9");
 }
 
 TEST_F(ProfileCalls, EveryCallSeesTheFileAsItIsNow) {

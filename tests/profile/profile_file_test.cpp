@@ -1,3 +1,4 @@
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -98,6 +99,17 @@ TEST_F(ProfileFileCore, LongValuesAreReadWhole) {
         EXPECT_EQ(std::string(file_.ReadValue("s", "k", nullptr).get()), value);
         EXPECT_EQ(file_.ReadString("s", "k", nullptr, 0, nullptr), length);
     }
+}
+
+TEST_F(ProfileFileCore, AMegabytesLongValueDoesNotStallTheSettingsReads) {
+    // LoadSettings' three reads and a whole-value read; growing 512 bytes a try took minutes.
+    Put("[Options]\r\nEnabled=" + std::string(4 << 20, '1') + "\r\nRefresh=500\r\n");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(file_.ReadInt("Options", "Enabled", 1, 10), -1);  // past 4294967295
+    EXPECT_EQ(file_.ReadInt("Options", "Refresh", 2000, 10), 500);
+    EXPECT_EQ(file_.ReadInt("Options", "Signal", 1, 10), 1);
+    EXPECT_EQ(std::strlen(file_.ReadValue("Options", "Enabled", nullptr).get()), 4u << 20);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
 }
 
 TEST_F(ProfileFileCore, AStringCutToTheBufferFillsItWithoutTerminator) {

@@ -1,0 +1,212 @@
+// What only our Linux engine promises beyond the Windows calls' answers: bounded waits for
+// the writers' lock, atomic replacement, a read cache that is never stale, symbolic links,
+// permissions, a size bound, and reads that cost what they use.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/profile_calls.h"
+#include "tests/profile/profile_fixture.h"
+#include "tuner_plugin/plugin_state.h"
+#include "tuner_plugin/settings.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Holds the writers' lock of `path` as another process would, until destroyed.
+class HeldLock {
+public:
+    explicit HeldLock(const std::string& path)
+        : fd_(open((path + ".lock").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644)) {
+        struct flock whole = {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        EXPECT_EQ(fcntl(fd_, F_OFD_SETLK, &whole), 0);
+    }
+    ~HeldLock() { close(fd_); }
+
+private:
+    int fd_;
+};
+
+// Counts the times a file is opened while it lives. Closes are watched too: the kernel
+// merges identical events in a row, and an open followed by its close never is one.
+class OpenCounter {
+public:
+    explicit OpenCounter(const std::string& path) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        inotify_add_watch(fd_, path.c_str(), IN_OPEN | IN_CLOSE_NOWRITE);
+    }
+    ~OpenCounter() { close(fd_); }
+    int Count() {
+        int opens = 0;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t got; (got = read(fd_, events, sizeof events)) > 0;)
+            for (char* at = events; at < events + got;
+                 at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+                opens += (reinterpret_cast<inotify_event*>(at)->mask & IN_OPEN) != 0;
+        return opens;
+    }
+
+private:
+    int fd_;
+};
+
+class IniEngine : public ProfileTest {
+protected:
+    int Write(const char* section, const char* key, const char* value) {
+        return platform::StoreProfileString(section, key, value, path_.c_str());
+    }
+};
+
+TEST_F(IniEngine, AWriteAgainstAHeldLockGivesUpAfterAboutASecond) {
+    Put("[s]\r\nk=1\r\n");
+    {
+        HeldLock other(path_);
+        auto start = Clock::now();
+        EXPECT_EQ(Write("s", "k", "2"), 0);
+        EXPECT_LT(SecondsSince(start), 5.0);  // a second's wait, not the old 10 or 30 s
+        EXPECT_EQ(Get(), "[s]\r\nk=1\r\n");
+    }
+    EXPECT_NE(Write("s", "k", "2"), 0);
+    EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
+}
+
+TEST_F(IniEngine, ALockThatCannotBeTakenIsNotWaitedFor) {
+    Put("[s]\r\nk=1\r\n");
+    std::filesystem::create_directory(path_ + ".lock");  // no one holds it; it cannot be opened
+    auto start = Clock::now();
+    EXPECT_EQ(Write("s", "k", "2"), 0);
+    EXPECT_LT(SecondsSince(start), 0.5);
+    EXPECT_EQ(Get(), "[s]\r\nk=1\r\n");
+}
+
+TEST_F(IniEngine, ASaveAgainstAHeldLockFailsAfterOneWait) {
+    Put("[Options]\r\nEnabled=0\r\n");
+    glyphbox::CurrentSettings().enabled = 1;
+    glyphbox::CurrentSettings().known = glyphbox::kAllKnown;  // as after a load
+    {
+        HeldLock other(path_);
+        auto start = Clock::now();
+        EXPECT_EQ(glyphbox::SaveSettings(path_.c_str()), -1);
+        EXPECT_LT(SecondsSince(start), 2.5);  // one write's wait; three would take three seconds
+        EXPECT_EQ(Get(), "[Options]\r\nEnabled=0\r\n");
+    }
+    // What could not be saved is saved at the next chance.
+    EXPECT_EQ(glyphbox::SaveSettings(path_.c_str()), 0);
+    EXPECT_NE(Get().find("Enabled=1"), std::string::npos);
+}
+
+TEST_F(IniEngine, AWriteThatFailsHalfWayLeavesTheOldFileWholeAndNoStrayFile) {
+    const std::string original = "[s]\r\nk=1\r\n";
+    Put(original);
+    // The temporary file cannot grow past 4 KB, so the write fails in the middle.
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    int written = Write("s", "k", std::string(10000, 'v').c_str());
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(Get(), original);
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.File("")))
+        EXPECT_TRUE(entry.path().filename() == "settings.ini" ||
+                    entry.path().filename() == "settings.ini.lock")
+            << entry.path();
+}
+
+TEST_F(IniEngine, ARewriteOfTheSameSizeWithinOneClockTickIsNeverReadStale) {
+    Put("[s]\r\nk=4\r\n");
+    struct stat first;
+    stat(path_.c_str(), &first);
+    EXPECT_EQ(Value("s", "k"), "4");
+    Put("[s]\r\nk=5\r\n");
+    // Same inode, same size and, as within one tick of the file clock, the same time.
+    const timespec times[2] = {first.st_atim, first.st_mtim};
+    utimensat(AT_FDCWD, path_.c_str(), times, 0);
+    EXPECT_EQ(Value("s", "k"), "5");
+}
+
+TEST_F(IniEngine, ASymbolicLinkStaysALinkAndItsTargetIsEdited) {
+    std::string target = folder_.File("real.ini");
+    TempFolder::Put(target, "[s]\r\nk=1\r\n");
+    std::filesystem::create_symlink(target, path_);
+    ASSERT_NE(Write("s", "k", "2"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(path_));
+    EXPECT_EQ(TempFolder::Get(target), "[s]\r\nk=2\r\n");
+}
+
+TEST_F(IniEngine, AReadOnlyFolderFailsTheWriteCleanly) {
+    std::filesystem::permissions(folder_.File(""), std::filesystem::perms::owner_read |
+                                                       std::filesystem::perms::owner_exec |
+                                                       std::filesystem::perms::group_read |
+                                                       std::filesystem::perms::group_exec |
+                                                       std::filesystem::perms::others_read |
+                                                       std::filesystem::perms::others_exec);
+    // Root writes anywhere, so the write is tried as a user without rights to the folder.
+    pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        _exit(Write("s", "k", "v") == 0 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::filesystem::permissions(folder_.File(""), std::filesystem::perms::owner_all);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(Get(), "<missing>");
+}
+
+TEST_F(IniEngine, AFilePastTheSizeBoundIsNeitherReadNorWritten) {
+    Put("[s]\r\nk=1\r\n");
+    std::filesystem::resize_file(path_, 100 << 20);  // 100 MB, almost all a sparse hole
+    auto start = Clock::now();
+    EXPECT_EQ(Value("s", "k"), "<none>");
+    EXPECT_EQ(Write("s", "k", "2"), 0);
+    EXPECT_LT(SecondsSince(start), 5.0);
+    EXPECT_EQ(std::filesystem::file_size(path_), 100u << 20);
+    std::string head(10, '\0');
+    std::ifstream(path_, std::ios::binary).read(head.data(), 10);
+    EXPECT_EQ(head, "[s]\r\nk=1\r\n");
+}
+
+TEST_F(IniEngine, ReadsOfALongValueOpenTheFileAsOftenAsTheyMust) {
+    Put("[s]\r\nk=" + std::string(1 << 20, '7') + "\r\n");
+    char buffer[80];
+    const struct {
+        const char* read;
+        std::function<void()> call;
+        int mostOpens;
+    } rows[] = {
+        {"ReadInt", [&] { file_.ReadInt("s", "k", 0, 10); }, 1},
+        {"ReadDouble", [&] { file_.ReadDouble("s", "k", 0); }, 1},
+        {"ReadChar", [&] { file_.ReadChar("s", "k", 'd'); }, 1},
+        {"ReadString into 80 bytes", [&] { file_.ReadString("s", "k", buffer, sizeof buffer, nullptr); }, 1},
+        {"HasKey", [&] { file_.HasKey("s", "k"); }, 1},
+        // Doubling from 512 bytes passes a megabyte in 13 reads; steps of 512 would take 2049.
+        {"ReadValue", [&] { file_.ReadValue("s", "k", nullptr); }, 13},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.read);
+        OpenCounter opens(path_);
+        row.call();
+        EXPECT_LE(opens.Count(), row.mostOpens);
+    }
+}
+
+}  // namespace

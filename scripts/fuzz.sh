@@ -2,27 +2,57 @@
 # fuzz.sh [SECONDS]: runs every libFuzzer target of the "fuzz" preset for SECONDS each
 # (default 30), starting from its seed corpus in fuzz/corpus/<target>. The seeds are copied,
 # so the run never changes the repository. Exits non-zero on the first finding.
+# The long run: fuzz.sh --runs N [--target NAME] [--grow] runs each target (or one) for N
+# executions instead, and with --grow merges what it found into fuzz/corpus/<target>, keeping
+# only inputs that add coverage. It is not part of the test command.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/script_options.sh
 usage="usage: scripts/fuzz.sh [SECONDS]
-Runs every libFuzzer target of the fuzz preset for SECONDS each (default 30)."
-handle_common_options "$usage" "$@"
-[[ ${1:-30} =~ ^[1-9][0-9]*$ && $# -le 1 ]] || { echo "fuzz.sh: SECONDS is a whole number above 0, not \"${1:-}\"" >&2; exit 2; }
+       scripts/fuzz.sh --runs N [--target NAME] [--grow]
+Runs every libFuzzer target of the fuzz preset for SECONDS each (default 30), or for N
+executions each; --target picks one target, --grow keeps what adds coverage in fuzz/corpus."
+ALLOWED_OPTIONS="--runs --target --grow" handle_common_options "$usage" "$@"
 
-seconds=${1:-30}
+seconds=30
+runs=
+only=
+grow=false
+number() { [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: $1 takes a whole number above 0, not \"${2:-}\"" >&2; exit 2; }; }
+while [ $# -gt 0 ]; do
+    case $1 in
+        --runs) number --runs "${2:-}"; runs=$2; shift ;;
+        --target) [ -n "${2:-}" ] || { echo "fuzz.sh: --target needs a name" >&2; exit 2; }; only=$2; shift ;;
+        --grow) grow=true ;;
+        *) number SECONDS "$1"; seconds=$1 ;;
+    esac
+    shift
+done
+if [ -n "$only" ] && [ ! -x "build/fuzz/bin/${only}_fuzz" ]; then
+    echo "fuzz.sh: no target \"$only\" in build/fuzz/bin" >&2
+    exit 2
+fi
+limit=(-max_total_time="$seconds")
+[ -n "$runs" ] && limit=(-runs="$runs")
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for fuzzer in build/fuzz/bin/*_fuzz; do
     name=$(basename "$fuzzer" _fuzz)
+    [ -n "$only" ] && [ "$name" != "$only" ] && continue
     mkdir -p "$work/$name"
     cp fuzz/corpus/"$name"/* "$work/$name"/ 2>/dev/null || true
-    echo "-- $name: $seconds s"
-    "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work/" \
+    echo "-- $name: ${runs:-$seconds s}${runs:+ executions}"
+    "$fuzzer" "${limit[@]}" -print_final_stats=1 -artifact_prefix="$work/" \
         "$work/$name" 2>"$work/$name.log" || {
         tail -n 40 "$work/$name.log"
         echo "FAIL: $name found a crash; the input is in the log above"
         exit 1
     }
     grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "$work/$name.log" | sed 's/^/   /'
+    grep -E "^#[0-9]+.*(DONE|pulse)" "$work/$name.log" | tail -n 1 | sed 's/^/   last: /'
+    if $grow; then
+        "$fuzzer" -merge=1 fuzz/corpus/"$name" "$work/$name" >"$work/$name.merge.log" 2>&1
+        echo "   corpus: $(ls fuzz/corpus/"$name" | wc -l) inputs in fuzz/corpus/$name"
+    fi
 done

@@ -18,7 +18,7 @@ seconds=30
 runs=
 only=
 grow=false
-number() { [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: $1 takes a whole number above 0, not \"${2:-}\"" >&2; exit 2; }; }
+number() { [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: $1 is a whole number above 0, not \"${2:-}\"" >&2; exit 2; }; }
 while [ $# -gt 0 ]; do
     case $1 in
         --runs) number --runs "${2:-}"; runs=$2; shift ;;

@@ -77,6 +77,7 @@ std::string Encode(const FileText& file) {
     return (big ? "\xFE\xFF" : "\xFF\xFE") + Utf16FromUtf8(body, big) + file.oddByte;
 }
 
+// False for a file that grows past the size bound while it is read.
 bool ReadAll(int fd, std::string* out) {
     char chunk[65536];
     out->clear();
@@ -88,7 +89,20 @@ bool ReadAll(int fd, std::string* out) {
             return false;
         }
         out->append(chunk, static_cast<std::size_t>(got));
+        if (static_cast<long long>(out->size()) > kLargestFile) return false;
     }
+}
+
+// Opens `path` for reading when it is a regular file. Non-blocking, as opening a named pipe
+// would wait for a writer; a device such as /dev/zero would never end.
+int OpenRegularFile(const char* path, struct stat* info) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -140,13 +154,16 @@ public:
         timespec start{};
         clock_gettime(CLOCK_MONOTONIC, &start);
         while (true) {
-            fd_ = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            // Non-blocking: a named pipe in the lock file's place would wait for a reader.
+            fd_ = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
             struct flock whole = {};
             whole.l_type = F_WRLCK;
             whole.l_whence = SEEK_SET;
-            if (fd_ >= 0 && fcntl(fd_, F_OFD_SETLK, &whole) == 0) return;
+            struct stat info;
+            bool regular = fd_ >= 0 && fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+            if (regular && fcntl(fd_, F_OFD_SETLK, &whole) == 0) return;
             // Only a lock someone holds is worth waiting for; any other failure is final.
-            bool held = fd_ >= 0 && (errno == EAGAIN || errno == EACCES);
+            bool held = regular && (errno == EAGAIN || errno == EACCES);
             Release();
             if (!held || MillisecondsSince(start) >= kLockWaitMs) return;
             usleep(kLockPauseUs);
@@ -194,11 +211,11 @@ bool IsReadOnly(const std::string& path, const struct stat& info) {
 std::shared_ptr<const Document> ReadFile(const char* path) {
     static const auto empty = std::make_shared<const Document>();
     if (path == nullptr || *path == '\0') return empty;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return empty;
     struct stat info;
+    int fd = OpenRegularFile(path, &info);
+    if (fd < 0) return empty;
     std::lock_guard<std::mutex> guard(cacheMutex);
-    if (fstat(fd, &info) != 0 || TooLarge(info)) {
+    if (TooLarge(info)) {
         close(fd);
         return empty;
     }
@@ -224,14 +241,14 @@ bool EditFile(const char* path, const std::function<bool(Document&)>& edit) {
     struct stat folder;
     if (stat(FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) return false;
     struct stat info;
-    if (stat(target.c_str(), &info) == 0 && TooLarge(info)) return false;
+    if (stat(target.c_str(), &info) == 0 && (TooLarge(info) || !S_ISREG(info.st_mode))) return false;
     WriterLock lock(target);
     if (!lock.Locked()) return false;
 
     bool exists = stat(target.c_str(), &info) == 0;
     FileText file;
     if (exists) {
-        int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = OpenRegularFile(target.c_str(), &info);
         std::string bytes;
         bool read = fd >= 0 && ReadAll(fd, &bytes);
         if (fd >= 0) close(fd);

@@ -6,6 +6,7 @@
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -183,6 +184,68 @@ TEST_F(IniEngine, AFilePastTheSizeBoundIsNeitherReadNorWritten) {
     std::string head(10, '\0');
     std::ifstream(path_, std::ios::binary).read(head.data(), 10);
     EXPECT_EQ(head, "[s]\r\nk=1\r\n");
+}
+
+// Runs `call` in a child process that a hang or a runaway read cannot outlive: true when
+// it returned in time with `call` true.
+bool FinishesInAChild(const std::function<bool()>& call) {
+    pid_t child = fork();
+    if (child == 0) {
+        alarm(10);
+        bool done = false;
+        try {
+            done = call();
+        } catch (...) {
+        }
+        _exit(done ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A careless user may point the settings at a device or a named pipe: a read or a write
+// must neither wait for a pipe's writer nor read a device that never ends.
+TEST_F(IniEngine, ASettingsFileThatIsNoRegularFileIsNeitherReadNorWritten) {
+    const struct {
+        const char* what;
+        std::function<bool(const std::string&)> make;  // false when it cannot be made here
+        bool write;  // a write beside /dev/zero would put its lock file into /dev
+    } rows[] = {
+        {"a link to /dev/zero",
+         [](const std::string& path) { return symlink("/dev/zero", path.c_str()) == 0; }, false},
+        {"a device that never ends",
+         [](const std::string& path) { return mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 5)) == 0; },
+         true},
+        {"a named pipe", [](const std::string& path) { return mkfifo(path.c_str(), 0644) == 0; }, true},
+        {"a link to a named pipe",
+         [](const std::string& path) {
+             return mkfifo((path + ".pipe").c_str(), 0644) == 0 &&
+                    symlink((path + ".pipe").c_str(), path.c_str()) == 0;
+         },
+         true},
+        {"a lock file that is a named pipe",
+         [](const std::string& path) {
+             TempFolder::Put(path, "[s]\r\nk=1\r\n");
+             return mkfifo((path + ".lock").c_str(), 0644) == 0;
+         },
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.File("")))
+            std::filesystem::remove(entry.path());
+        if (!row.make(path_)) continue;  // a device node needs root
+        EXPECT_TRUE(FinishesInAChild([&] {
+#if !defined(__SANITIZE_ADDRESS__)
+            // A runaway read then fails fast rather than fill the machine's memory.
+            struct rlimit memory = {1ul << 30, 1ul << 30};
+            setrlimit(RLIMIT_AS, &memory);
+#endif
+            std::string value = Value("s", "k");
+            return (value == "<none>" || value == "1") && (!row.write || Write("s", "k", "2") == 0);
+        }));
+    }
 }
 
 TEST_F(IniEngine, ReadsOfALongValueOpenTheFileAsOftenAsTheyMust) {

@@ -259,7 +259,10 @@ bool EditFile(const char* path, const std::function<bool(Document&)>& edit) {
     if (!edit(document)) return true;
     if (exists && IsReadOnly(target, info)) return false;
     file.text = document.Bytes();
-    bool saved = SaveAtomically(target, Encode(file), exists ? &info : nullptr);
+    std::string bytes = Encode(file);
+    // A file past the bound would be refused by every later call, losing all its settings.
+    if (static_cast<long long>(bytes.size()) > kLargestFile) return false;
+    bool saved = SaveAtomically(target, bytes, exists ? &info : nullptr);
     std::lock_guard<std::mutex> guard(cacheMutex);
     cache = CachedFile{};
     return saved;

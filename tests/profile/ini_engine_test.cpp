@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/posix/ini_file.h"
 #include "platform/profile_calls.h"
 #include "tests/profile/profile_fixture.h"
 #include "tuner_plugin/plugin_state.h"
@@ -246,6 +247,17 @@ TEST_F(IniEngine, ASettingsFileThatIsNoRegularFileIsNeitherReadNorWritten) {
             return (value == "<none>" || value == "1") && (!row.write || Write("s", "k", "2") == 0);
         }));
     }
+}
+
+// A write that took the file past the bound would leave every later read with defaults.
+TEST_F(IniEngine, AFileAtTheSizeBoundIsReadButNotGrownPastIt) {
+    std::string head = "[s]\r\nk=1\r\n;";
+    Put(head + std::string(ini::kLargestFile - head.size(), 'x'));
+    EXPECT_EQ(Value("s", "k"), "1");
+    EXPECT_EQ(Write("s", "k2", "2"), 0);
+    EXPECT_EQ(Value("s", "k"), "1");
+    EXPECT_NE(Write("s", "k", "3"), 0);  // the same size: still within the bound
+    EXPECT_EQ(Value("s", "k"), "3");
 }
 
 TEST_F(IniEngine, ReadsOfALongValueOpenTheFileAsOftenAsTheyMust) {

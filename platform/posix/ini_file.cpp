@@ -156,14 +156,15 @@ public:
         while (true) {
             // Non-blocking: a named pipe in the lock file's place would wait for a reader.
             fd_ = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
-            struct flock whole = {};
-            whole.l_type = F_WRLCK;
-            whole.l_whence = SEEK_SET;
+            // A lock file left by another user (a host run once as root) may only be
+            // readable; a lock on a file opened for reading serves as well where it works.
+            if (fd_ < 0 && errno == EACCES)
+                fd_ = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
             struct stat info;
             bool regular = fd_ >= 0 && fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
-            if (regular && fcntl(fd_, F_OFD_SETLK, &whole) == 0) return;
+            if (regular && flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
             // Only a lock someone holds is worth waiting for; any other failure is final.
-            bool held = regular && (errno == EAGAIN || errno == EACCES);
+            bool held = regular && errno == EWOULDBLOCK;
             Release();
             if (!held || MillisecondsSince(start) >= kLockWaitMs) return;
             usleep(kLockPauseUs);

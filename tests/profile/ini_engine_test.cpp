@@ -3,6 +3,7 @@
 // permissions, a size bound, and reads that cost what they use.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -34,10 +35,7 @@ class HeldLock {
 public:
     explicit HeldLock(const std::string& path)
         : fd_(open((path + ".lock").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644)) {
-        struct flock whole = {};
-        whole.l_type = F_WRLCK;
-        whole.l_whence = SEEK_SET;
-        EXPECT_EQ(fcntl(fd_, F_OFD_SETLK, &whole), 0);
+        EXPECT_EQ(flock(fd_, LOCK_EX | LOCK_NB), 0);
     }
     ~HeldLock() { close(fd_); }
 
@@ -152,6 +150,26 @@ TEST_F(IniEngine, ASymbolicLinkStaysALinkAndItsTargetIsEdited) {
     ASSERT_NE(Write("s", "k", "2"), 0);
     EXPECT_TRUE(std::filesystem::is_symlink(path_));
     EXPECT_EQ(TempFolder::Get(target), "[s]\r\nk=2\r\n");
+}
+
+// A host run once as root leaves a lock file only root may write: the user's later saves
+// must still go through, as they did before that run.
+TEST_F(IniEngine, ALockFileTheUserMayOnlyReadStillLocks) {
+    if (geteuid() != 0) GTEST_SKIP() << "making another user's lock file needs root";
+    Put("[s]\r\nk=1\r\n");
+    TempFolder::Put(path_ + ".lock", "");
+    chmod((path_ + ".lock").c_str(), 0644);  // root's, as its host left it
+    ASSERT_EQ(chown(folder_.File("").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown(path_.c_str(), 65534, 65534), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        _exit(Write("s", "k", "2") != 0 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
 }
 
 TEST_F(IniEngine, AReadOnlyFolderFailsTheWriteCleanly) {

@@ -136,6 +136,11 @@ std::string ResolveLink(const char* path) {
     return path;
 }
 
+std::mutex& WritingThreads() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 long MillisecondsSince(const timespec& start) {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -146,7 +151,8 @@ long MillisecondsSince(const timespec& start) {
 // on "<file>.lock" beside it: the settings file itself is replaced by each write, so a lock
 // on it would be lost with it, and a file opened for writing can be locked where folders
 // cannot (network file systems). The lock file stays, as removing it would let a writer
-// lock a file the next one no longer sees.
+// lock a file the next one no longer sees. Threads also take a mutex first: where flock is
+// emulated with per-process locks (network file systems), it does not keep them apart.
 class WriterLock {
 public:
     explicit WriterLock(const std::string& path) {
@@ -154,18 +160,21 @@ public:
         timespec start{};
         clock_gettime(CLOCK_MONOTONIC, &start);
         while (true) {
-            // Non-blocking: a named pipe in the lock file's place would wait for a reader.
-            fd_ = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
-            // A lock file left by another user (a host run once as root) may only be
-            // readable; a lock on a file opened for reading serves as well where it works.
-            if (fd_ < 0 && errno == EACCES)
-                fd_ = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            struct stat info;
-            bool regular = fd_ >= 0 && fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
-            if (regular && flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
-            // Only a lock someone holds is worth waiting for; any other failure is final.
-            bool held = regular && errno == EWOULDBLOCK;
-            Release();
+            bool held = true;  // by another thread while the mutex is
+            if (threads_.owns_lock() || threads_.try_lock()) {
+                // Non-blocking: a named pipe in the lock file's place would wait for a reader.
+                fd_ = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+                // A lock file left by another user (a host run once as root) may only be
+                // readable; a lock on a file opened for reading serves as well where it works.
+                if (fd_ < 0 && errno == EACCES)
+                    fd_ = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+                struct stat info;
+                bool regular = fd_ >= 0 && fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+                if (regular && flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+                // Only a lock someone holds is worth waiting for; any other failure is final.
+                held = regular && errno == EWOULDBLOCK;
+                Release();
+            }
             if (!held || MillisecondsSince(start) >= kLockWaitMs) return;
             usleep(kLockPauseUs);
         }
@@ -181,6 +190,7 @@ private:
         fd_ = -1;
     }
 
+    std::unique_lock<std::mutex> threads_{WritingThreads(), std::defer_lock};
     int fd_ = -1;
 };
 

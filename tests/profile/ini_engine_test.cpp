@@ -256,8 +256,9 @@ TEST_F(IniEngine, ASettingsFileThatIsNoRegularFileIsNeitherReadNorWritten) {
             std::filesystem::remove(entry.path());
         if (!row.make(path_)) continue;  // a device node needs root
         EXPECT_TRUE(FinishesInAChild([&] {
-#if !defined(__SANITIZE_ADDRESS__)
-            // A runaway read then fails fast rather than fill the machine's memory.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+            // A runaway read then fails fast rather than fill the machine's memory (the
+            // sanitizers reserve more address space than this bound).
             struct rlimit memory = {1ul << 30, 1ul << 30};
             setrlimit(RLIMIT_AS, &memory);
 #endif

@@ -77,6 +77,7 @@ std::string Encode(const FileText& file) {
     return (big ? "\xFE\xFF" : "\xFF\xFE") + Utf16FromUtf8(body, big) + file.oddByte;
 }
 
+// False for a file that grows past the size bound while it is read.
 bool ReadAll(int fd, std::string* out) {
     char chunk[65536];
     out->clear();
@@ -88,7 +89,20 @@ bool ReadAll(int fd, std::string* out) {
             return false;
         }
         out->append(chunk, static_cast<std::size_t>(got));
+        if (static_cast<long long>(out->size()) > kLargestFile) return false;
     }
+}
+
+// Opens `path` for reading when it is a regular file. Non-blocking, as opening a named pipe
+// would wait for a writer; a device such as /dev/zero would never end.
+int OpenRegularFile(const char* path, struct stat* info) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -122,6 +136,11 @@ std::string ResolveLink(const char* path) {
     return path;
 }
 
+std::mutex& WritingThreads() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 long MillisecondsSince(const timespec& start) {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -132,7 +151,8 @@ long MillisecondsSince(const timespec& start) {
 // on "<file>.lock" beside it: the settings file itself is replaced by each write, so a lock
 // on it would be lost with it, and a file opened for writing can be locked where folders
 // cannot (network file systems). The lock file stays, as removing it would let a writer
-// lock a file the next one no longer sees.
+// lock a file the next one no longer sees. Threads also take a mutex first: where flock is
+// emulated with per-process locks (network file systems), it does not keep them apart.
 class WriterLock {
 public:
     explicit WriterLock(const std::string& path) {
@@ -140,14 +160,21 @@ public:
         timespec start{};
         clock_gettime(CLOCK_MONOTONIC, &start);
         while (true) {
-            fd_ = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-            struct flock whole = {};
-            whole.l_type = F_WRLCK;
-            whole.l_whence = SEEK_SET;
-            if (fd_ >= 0 && fcntl(fd_, F_OFD_SETLK, &whole) == 0) return;
-            // Only a lock someone holds is worth waiting for; any other failure is final.
-            bool held = fd_ >= 0 && (errno == EAGAIN || errno == EACCES);
-            Release();
+            bool held = true;  // by another thread while the mutex is
+            if (threads_.owns_lock() || threads_.try_lock()) {
+                // Non-blocking: a named pipe in the lock file's place would wait for a reader.
+                fd_ = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+                // A lock file left by another user (a host run once as root) may only be
+                // readable; a lock on a file opened for reading serves as well where it works.
+                if (fd_ < 0 && errno == EACCES)
+                    fd_ = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+                struct stat info;
+                bool regular = fd_ >= 0 && fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+                if (regular && flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+                // Only a lock someone holds is worth waiting for; any other failure is final.
+                held = regular && errno == EWOULDBLOCK;
+                Release();
+            }
             if (!held || MillisecondsSince(start) >= kLockWaitMs) return;
             usleep(kLockPauseUs);
         }
@@ -163,6 +190,7 @@ private:
         fd_ = -1;
     }
 
+    std::unique_lock<std::mutex> threads_{WritingThreads(), std::defer_lock};
     int fd_ = -1;
 };
 
@@ -194,11 +222,11 @@ bool IsReadOnly(const std::string& path, const struct stat& info) {
 std::shared_ptr<const Document> ReadFile(const char* path) {
     static const auto empty = std::make_shared<const Document>();
     if (path == nullptr || *path == '\0') return empty;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return empty;
     struct stat info;
+    int fd = OpenRegularFile(path, &info);
+    if (fd < 0) return empty;
     std::lock_guard<std::mutex> guard(cacheMutex);
-    if (fstat(fd, &info) != 0 || TooLarge(info)) {
+    if (TooLarge(info)) {
         close(fd);
         return empty;
     }
@@ -224,14 +252,14 @@ bool EditFile(const char* path, const std::function<bool(Document&)>& edit) {
     struct stat folder;
     if (stat(FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) return false;
     struct stat info;
-    if (stat(target.c_str(), &info) == 0 && TooLarge(info)) return false;
+    if (stat(target.c_str(), &info) == 0 && (TooLarge(info) || !S_ISREG(info.st_mode))) return false;
     WriterLock lock(target);
     if (!lock.Locked()) return false;
 
     bool exists = stat(target.c_str(), &info) == 0;
     FileText file;
     if (exists) {
-        int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = OpenRegularFile(target.c_str(), &info);
         std::string bytes;
         bool read = fd >= 0 && ReadAll(fd, &bytes);
         if (fd >= 0) close(fd);
@@ -242,7 +270,10 @@ bool EditFile(const char* path, const std::function<bool(Document&)>& edit) {
     if (!edit(document)) return true;
     if (exists && IsReadOnly(target, info)) return false;
     file.text = document.Bytes();
-    bool saved = SaveAtomically(target, Encode(file), exists ? &info : nullptr);
+    std::string bytes = Encode(file);
+    // A file past the bound would be refused by every later call, losing all its settings.
+    if (static_cast<long long>(bytes.size()) > kLargestFile) return false;
+    bool saved = SaveAtomically(target, bytes, exists ? &info : nullptr);
     std::lock_guard<std::mutex> guard(cacheMutex);
     cache = CachedFile{};
     return saved;

@@ -13,9 +13,9 @@ namespace ini {
 // this size is refused (read as empty, never written) rather than stalling every call.
 constexpr long long kLargestFile = 32ll << 20;
 
-// The file's current content, parsed; empty when the file is missing, unreadable or past
-// kLargestFile. The last file parsed is kept and used again while its inode, size and
-// modification time stay the same. A file with a UTF-16 byte-order mark is given as UTF-8
+// The file's current content, parsed; empty when the file is missing, unreadable, no
+// regular file or past kLargestFile. The last file parsed is kept and used again while its
+// inode, size and modification time stay the same. A file with a UTF-16 byte-order mark is given as UTF-8
 // behind a UTF-8 mark.
 std::shared_ptr<const Document> ReadFile(const char* path);
 
@@ -23,8 +23,9 @@ std::shared_ptr<const Document> ReadFile(const char* path);
 // writers, and when `edit` reports a change, writes the result to a temporary file in the
 // same folder and renames it over the original (keeping its mode and encoding). True when
 // nothing needed changing or the change was saved; false when the path is empty, its folder
-// is missing, the file is read-only or too large, another writer held the lock for about a
-// second, or the save failed (the file is then unchanged).
+// is missing, the file is no regular file, read-only, too large or would grow past
+// kLargestFile, another writer held the lock for about a second, or the save failed (the
+// file is then unchanged).
 bool EditFile(const char* path, const std::function<bool(Document&)>& edit);
 
 }  // namespace ini

@@ -3,9 +3,11 @@
 // permissions, a size bound, and reads that cost what they use.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/posix/ini_file.h"
 #include "platform/profile_calls.h"
 #include "tests/profile/profile_fixture.h"
 #include "tuner_plugin/plugin_state.h"
@@ -32,10 +35,7 @@ class HeldLock {
 public:
     explicit HeldLock(const std::string& path)
         : fd_(open((path + ".lock").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644)) {
-        struct flock whole = {};
-        whole.l_type = F_WRLCK;
-        whole.l_whence = SEEK_SET;
-        EXPECT_EQ(fcntl(fd_, F_OFD_SETLK, &whole), 0);
+        EXPECT_EQ(flock(fd_, LOCK_EX | LOCK_NB), 0);
     }
     ~HeldLock() { close(fd_); }
 
@@ -152,6 +152,26 @@ TEST_F(IniEngine, ASymbolicLinkStaysALinkAndItsTargetIsEdited) {
     EXPECT_EQ(TempFolder::Get(target), "[s]\r\nk=2\r\n");
 }
 
+// A host run once as root leaves a lock file only root may write: the user's later saves
+// must still go through, as they did before that run.
+TEST_F(IniEngine, ALockFileTheUserMayOnlyReadStillLocks) {
+    if (geteuid() != 0) GTEST_SKIP() << "making another user's lock file needs root";
+    Put("[s]\r\nk=1\r\n");
+    TempFolder::Put(path_ + ".lock", "");
+    chmod((path_ + ".lock").c_str(), 0644);  // root's, as its host left it
+    ASSERT_EQ(chown(folder_.File("").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown(path_.c_str(), 65534, 65534), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        _exit(Write("s", "k", "2") != 0 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
+}
+
 TEST_F(IniEngine, AReadOnlyFolderFailsTheWriteCleanly) {
     std::filesystem::permissions(folder_.File(""), std::filesystem::perms::owner_read |
                                                        std::filesystem::perms::owner_exec |
@@ -183,6 +203,80 @@ TEST_F(IniEngine, AFilePastTheSizeBoundIsNeitherReadNorWritten) {
     std::string head(10, '\0');
     std::ifstream(path_, std::ios::binary).read(head.data(), 10);
     EXPECT_EQ(head, "[s]\r\nk=1\r\n");
+}
+
+// Runs `call` in a child process that a hang or a runaway read cannot outlive: true when
+// it returned in time with `call` true.
+bool FinishesInAChild(const std::function<bool()>& call) {
+    pid_t child = fork();
+    if (child == 0) {
+        alarm(10);
+        bool done = false;
+        try {
+            done = call();
+        } catch (...) {
+        }
+        _exit(done ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A careless user may point the settings at a device or a named pipe: a read or a write
+// must neither wait for a pipe's writer nor read a device that never ends.
+TEST_F(IniEngine, ASettingsFileThatIsNoRegularFileIsNeitherReadNorWritten) {
+    const struct {
+        const char* what;
+        std::function<bool(const std::string&)> make;  // false when it cannot be made here
+        bool write;  // a write beside /dev/zero would put its lock file into /dev
+    } rows[] = {
+        {"a link to /dev/zero",
+         [](const std::string& path) { return symlink("/dev/zero", path.c_str()) == 0; }, false},
+        {"a device that never ends",
+         [](const std::string& path) { return mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 5)) == 0; },
+         true},
+        {"a named pipe", [](const std::string& path) { return mkfifo(path.c_str(), 0644) == 0; }, true},
+        {"a link to a named pipe",
+         [](const std::string& path) {
+             return mkfifo((path + ".pipe").c_str(), 0644) == 0 &&
+                    symlink((path + ".pipe").c_str(), path.c_str()) == 0;
+         },
+         true},
+        {"a lock file that is a named pipe",
+         [](const std::string& path) {
+             TempFolder::Put(path, "[s]\r\nk=1\r\n");
+             return mkfifo((path + ".lock").c_str(), 0644) == 0;
+         },
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.File("")))
+            std::filesystem::remove(entry.path());
+        if (!row.make(path_)) continue;  // a device node needs root
+        EXPECT_TRUE(FinishesInAChild([&] {
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+            // A runaway read then fails fast rather than fill the machine's memory (the
+            // sanitizers reserve more address space than this bound).
+            struct rlimit memory = {1ul << 30, 1ul << 30};
+            setrlimit(RLIMIT_AS, &memory);
+#endif
+            std::string value = Value("s", "k");
+            return (value == "<none>" || value == "1") && (!row.write || Write("s", "k", "2") == 0);
+        }));
+    }
+}
+
+// A write that took the file past the bound would leave every later read with defaults.
+TEST_F(IniEngine, AFileAtTheSizeBoundIsReadButNotGrownPastIt) {
+    std::string head = "[s]\r\nk=1\r\n;";
+    Put(head + std::string(ini::kLargestFile - head.size(), 'x'));
+    EXPECT_EQ(Value("s", "k"), "1");
+    EXPECT_EQ(Write("s", "k2", "2"), 0);
+    EXPECT_EQ(Value("s", "k"), "1");
+    EXPECT_NE(Write("s", "k", "3"), 0);  // the same size: still within the bound
+    EXPECT_EQ(Value("s", "k"), "3");
 }
 
 TEST_F(IniEngine, ReadsOfALongValueOpenTheFileAsOftenAsTheyMust) {

@@ -14,6 +14,8 @@ import sys
 INSTRUCTION = re.compile(r"^\s*([0-9a-f]+):\s+(\S+)\s*(.*)$")
 DIRECT_TARGET = re.compile(r"^(?:0x)?([0-9a-f]+)(?:\s+<.*>)?$")
 STOPS = {"int3", "ud2", "hlt"}
+# Prefixes objdump prints as the mnemonic, as in "repz ret".
+PREFIXES = {"rep", "repz", "repe", "bnd", "notrack"}
 
 
 def run(command):
@@ -62,12 +64,15 @@ def returns_of(code, entry):
                 problems.append(f"no instruction at {address:#x}")
                 break
             mnemonic, operands, following = code[address]
+            if mnemonic in PREFIXES and operands.split(" ")[0].startswith("ret"):
+                mnemonic, _, operands = operands.partition(" ")
+                operands = operands.strip()
             if mnemonic.startswith("ret"):
                 pops.add(int(operands.lstrip("$"), 16) if operands else 0)
                 break
             if mnemonic in STOPS:
                 break
-            if mnemonic.startswith("j"):
+            if mnemonic.startswith("j") or mnemonic.startswith("loop"):
                 target = DIRECT_TARGET.match(operands)
                 if not target:
                     problems.append(f"{mnemonic} {operands} at {address:#x} cannot be followed")

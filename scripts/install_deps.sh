@@ -7,14 +7,14 @@ usage="usage: install_deps.sh [NEED...]
 Installs the Debian packages for each NEED (all of them when none is given):
   demo      the native demo: cmake, make, g++
   windows   the Windows build and its tests under Wine: mingw-w64, wine, googletest sources
-  test      every test: the above, GoogleTest, clang with libFuzzer
+  test      every test: the above, GoogleTest, clang with libFuzzer, LCDd (lcdproc)
   bench     the benchmarks: the above and Google Benchmark
 Run as root to install; otherwise the apt-get line to run is printed."
 handle_common_options "$usage" "$@"
 
 demo=(cmake make g++)
 windows=("${demo[@]}" python3 googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
-test=("${windows[@]}" clang libclang-rt-14-dev libgtest-dev)
+test=("${windows[@]}" clang libclang-rt-14-dev libgtest-dev lcdproc)
 bench=("${test[@]}" libbenchmark-dev)
 
 needs=("$@")

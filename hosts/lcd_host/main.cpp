@@ -1,11 +1,14 @@
 // lcdhost: stands in for the LCD control program. Loads the display plug-in, fills a
 // W x H character LCD from a screen file every refresh and shows it: as dots in a terminal,
 // as plain-text frames, or as a PNG picture.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -16,6 +19,8 @@
 #include "hosts/lcd_host/lcd_pixels.h"
 #include "hosts/lcd_host/lcd_render.h"
 #include "hosts/lcd_host/lcd_screen.h"
+#include "hosts/lcd_host/lcdproc_link.h"
+#include "hosts/lcd_host/lcdproc_view.h"
 #include "hosts/lcd_host/screen_file.h"
 #include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
@@ -27,6 +32,7 @@ constexpr char kTool[] = "lcdhost";
 constexpr char kUsage[] =
     "usage: lcdhost [--screen FILE] [--plugin PATH] [--refresh MS] [--size WxH]\n"
     "               [--frames] [--png FILE] [--log FILE] [--seconds N] [--once]\n"
+    "               [--lcdproc [HOST][:PORT]]\n"
     "       lcdhost --help | --version\n"
     "Shows the display plug-in's fields on an emulated LCD (default 20x4), refreshing no\n"
     "faster than the plug-in allows.\n"
@@ -40,6 +46,11 @@ constexpr char kUsage[] =
     "  --log FILE      append the frames to FILE, each stamped with the wall clock in ms\n"
     "  --seconds N     stop after N seconds (above 0); default: run until Ctrl-C\n"
     "  --once          draw one frame and stop\n"
+    "  --lcdproc [HOST][:PORT]\n"
+    "                  draw on a real display through an LCDproc server (LCDd; default\n"
+    "                  127.0.0.1:13666) instead of the terminal; --frames, --png and --log\n"
+    "                  still add their output. The size is the server's unless --size is\n"
+    "                  given; a lost server is reconnected to\n"
     "  --ascii         draw letters past ASCII as a plain ASCII character generator would (a\n"
     "                  box); by default the Polish letters of Windows-1250 are drawn\n"
     "In a terminal the panel is drawn in dots sized to fit it, redrawn in place; where even\n"
@@ -57,7 +68,12 @@ struct Options {
     int refreshMs = 0;
     int width = 20;
     int height = 4;
+    bool sizeGiven = false;
     bool frames = !platform::StandardOutputIsTerminal();
+    bool framesGiven = false;
+    bool lcdproc = false;
+    std::string lcdprocHost = "127.0.0.1";
+    int lcdprocPort = 13666;
     std::string png;
     std::string log;
     double seconds = 0;
@@ -76,16 +92,44 @@ bool ParseSize(CommandLine& line, Options* options) {
         height >= 1 && height <= 8) {
         options->width = width;
         options->height = height;
+        options->sizeGiven = true;
         return true;
     }
     return line.Fail(std::string("--size takes WxH with W from 1 to 80 and H from 1 to 8 (e.g. 20x4), not \"") +
                      value + "\"");
 }
 
+// The optional [HOST][:PORT] after --lcdproc: a following word that is no option.
+bool ParseLcdproc(CommandLine& line, Options* options) {
+    options->lcdproc = true;
+    const char* next = line.Peek();
+    if (!next || std::string(next).rfind("--", 0) == 0) return true;
+    std::string value = line.Next();
+    std::string host = value, port;
+    std::size_t colon = value.rfind(':');
+    bool bracketed = !value.empty() && value[0] == '[';
+    if (bracketed && value.find(']') == std::string::npos) colon = std::string::npos, host.clear();
+    else if (colon != std::string::npos && (bracketed ? colon > value.find(']') : value.find(':') == colon))
+        host = value.substr(0, colon), port = value.substr(colon + 1);
+    if (bracketed && host.size() >= 2 && host.back() == ']') host = host.substr(1, host.size() - 2);
+    int number = 0;
+    char rest = 0;
+    bool portOk = port.empty() || (std::sscanf(port.c_str(), "%d%c", &number, &rest) == 1 && number >= 1 &&
+                                   number <= 65535 && port[0] != '+' && port[0] != '-' && port[0] != ' ');
+    bool hostOk = !(bracketed && host.empty()) && host.find_first_of(" \t[]") == std::string::npos;
+    if (!portOk || !hostOk)
+        return line.Fail("--lcdproc takes [HOST][:PORT] with PORT from 1 to 65535 (e.g. 127.0.0.1:13666), not \"" +
+                         value + "\"");
+    if (!host.empty()) options->lcdprocHost = host;
+    if (!port.empty()) options->lcdprocPort = number;
+    return true;
+}
+
 bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
     if (word == "--help") return options->help = true;
     if (word == "--version") return options->version = true;
-    if (word == "--frames") return options->frames = true;
+    if (word == "--frames") return options->frames = options->framesGiven = true;
+    if (word == "--lcdproc") return ParseLcdproc(line, options);
     if (word == "--once") return options->once = true;
     if (word == "--ascii") return options->characters = CharacterSet::kAsciiOnly, true;
     if (word == "--size") return ParseSize(line, options);
@@ -112,9 +156,11 @@ bool LoadScreen(const Options& options, std::vector<ScreenRow>* rows) {
         std::fprintf(stderr, "lcdhost: %s: %s\n", options.screenFile.c_str(), error.c_str());
         return false;
     }
-    // The built-in screen is cut to whatever size is asked for; a file must fit the LCD.
+    // The built-in screen is cut to whatever size is asked for; a file must fit the LCD. A
+    // server's display is measured only once it answers, and told about then.
+    bool sizeKnown = !options.lcdproc || options.sizeGiven;
     if (ParseScreen(text, rows, &error) &&
-        (options.screenFile.empty() || CheckScreenFits(*rows, options.width, options.height, &error)))
+        (options.screenFile.empty() || !sizeKnown || CheckScreenFits(*rows, options.width, options.height, &error)))
         return true;
     std::fprintf(stderr, "lcdhost: %s: %s\n",
                  options.screenFile.empty() ? "built-in screen" : options.screenFile.c_str(), error.c_str());
@@ -176,13 +222,52 @@ bool Show(const LcdScreen& screen, const Options& options, int frame, double ela
     if (!options.log.empty()) {
         std::string entry = "frame " + std::to_string(frame) + " clock " + std::to_string(WallClockMs()) + "\n";
         if (!WriteFile(options.log, entry + RenderFrame(screen), std::ios::app)) return false;
-    } else if (options.frames) {
+    } else if (options.frames && (!options.lcdproc || options.framesGiven)) {
         std::printf("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
-    } else {
+    } else if (!options.lcdproc) {
         std::fputs(TerminalScreen(screen, options, text).c_str(), stdout);
     }
     std::fflush(stdout);
     return options.png.empty() || WriteFile(options.png, EncodePng(screen, 4, options.characters), std::ios::trunc);
+}
+
+void SayOnce(std::set<std::string>* said, const std::string& message) {
+    if (said->insert(message).second) std::fprintf(stderr, "lcdhost: %s\n", message.c_str());
+}
+
+// Without --size the LCD takes the server's display size (within lcdhost's 80 x 8); a screen
+// or a size that does not fit the display is told once and cut at its edges.
+void MatchDisplay(const LcdprocLink& link, const Options& options, const std::vector<ScreenRow>& rows,
+                  LcdScreen* screen, std::set<std::string>* said) {
+    if (!link.IsConnected()) return;
+    int width = link.DisplayWidth(), height = link.DisplayHeight();
+    std::string display = std::to_string(width) + "x" + std::to_string(height) + " display at " + link.Address();
+    if (!options.sizeGiven && (screen->Width() != std::min(width, 80) || screen->Height() != std::min(height, 8)))
+        *screen = LcdScreen(std::min(width, 80), std::min(height, 8));
+    std::string error;
+    if (!options.screenFile.empty() && !CheckScreenFits(rows, width, height, &error))
+        SayOnce(said, options.screenFile + ": " + error.substr(0, error.find(" (see")) + " on the " + display +
+                          "; the rest is cut");
+    if (options.sizeGiven && (options.width > width || options.height > height))
+        SayOnce(said, "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                          " is larger than the " + display + "; the rest is cut");
+}
+
+std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
+    if (!options.lcdproc) return nullptr;
+    return std::make_unique<LcdprocLink>(options.lcdprocHost, options.lcdprocPort, [](const std::string& message) {
+        std::fprintf(stderr, "lcdhost: %s\n", message.c_str());
+    });
+}
+
+// Sleeps until `until`, connecting to the server in between when its delay has passed.
+void WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
+    while (std::chrono::steady_clock::now() < until) {
+        auto wake = until;
+        if (link && !link->IsConnected() && link->NextAttempt() < wake) wake = link->NextAttempt();
+        std::this_thread::sleep_until(wake);
+        if (link) link->ConnectWhenDue();
+    }
 }
 
 int Run(int argc, char** argv) {
@@ -203,21 +288,29 @@ int Run(int argc, char** argv) {
     // The plug-in's minimum is a floor: a faster refresh asked for is not granted.
     int refreshMs = options.refreshMs > plugin.MinRefreshInterval() ? options.refreshMs : plugin.MinRefreshInterval();
     // A console that cannot take UTF-8 and escape codes gets plain frames rather than garbage.
-    if (!options.frames && options.log.empty() && !platform::EnableTerminalEscapes()) options.frames = true;
+    bool terminal = !options.frames && options.log.empty() && !options.lcdproc;
+    if (terminal && !platform::EnableTerminalEscapes()) options.frames = true, terminal = false;
     PanelText text = DescribePanel(options, rows, refreshMs);
     LcdScreen screen(options.width, options.height);
+    std::unique_ptr<LcdprocLink> link = OpenLink(options);
+    std::set<std::string> said;
     auto start = std::chrono::steady_clock::now();
     auto next = start;
     for (int frame = 1;; ++frame) {
+        if (link) link->ConnectWhenDue(), MatchDisplay(*link, options, rows, &screen, &said);
         for (int row = 0; row < screen.Height(); ++row)
             screen.WriteRow(row, row < static_cast<int>(rows.size()) ? EvaluateRow(rows[row], plugin) : "");
         double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!Show(screen, options, frame, elapsed, text)) return 1;
+        if (link) link->Show(ViewOfScreen(screen, std::min(screen.Width(), link->DisplayWidth()),
+                                          std::min(screen.Height(), link->DisplayHeight())));
         if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
         next += std::chrono::milliseconds(refreshMs);
-        std::this_thread::sleep_until(next);
+        WaitForRefresh(next, link.get());
     }
-    if (!options.frames && options.log.empty()) std::puts("");
+    if (terminal) std::puts("");
+    // One frame asked for and no server to draw it on: that is a failure.
+    if (options.once && link && !link->IsConnected()) return 1;
     return 0;
 }
 

@@ -1,0 +1,76 @@
+// lcdhost's link to an LCDproc server (LCDd). It outlives the server: after any fault (the
+// server gone, an error answer, a line that is no answer) it closes, says why once, and
+// connects again after a delay that doubles up to a cap, redrawing everything on our new
+// screen. Every wait is bounded, so a server that stops answering never stalls the host.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hosts/lcd_host/lcdproc_view.h"
+#include "platform/tcp_connection.h"
+
+class LcdprocLink {
+public:
+    using Clock = std::chrono::steady_clock;
+    using Say = std::function<void(const std::string&)>;
+
+    static constexpr int kAnswerTimeoutMs = 2000;
+    static constexpr std::size_t kLongestLine = 4096;
+    static constexpr std::chrono::milliseconds kFirstDelay{500};
+    static constexpr std::chrono::milliseconds kLongestDelay{4000};
+
+    // `say` gets the messages meant for the user, each distinct one once while the link is
+    // in trouble.
+    LcdprocLink(std::string host, int port, Say say);
+
+    // Connects and draws the last view when not connected and the delay has passed.
+    void ConnectWhenDue();
+    bool IsConnected() const { return connection_.IsOpen(); }
+    Clock::time_point NextAttempt() const { return nextAttempt_; }
+
+    // The display's size from the server's greeting; 0 before the first connection.
+    int DisplayWidth() const { return width_; }
+    int DisplayHeight() const { return height_; }
+
+    // Sends what changed since the view the server shows; keeps `view` for a reconnection.
+    void Show(const LcdprocView& view);
+
+    // Bytes sent and received by the last Show or connection, for measuring.
+    std::size_t BytesSent() const { return bytesSent_; }
+    std::size_t BytesReceived() const { return bytesReceived_; }
+
+    std::string Address() const { return host_ + ":" + std::to_string(port_); }
+
+private:
+    bool Handshake(std::string* why);
+    bool ParseGreeting(const std::string& line, std::string* why);
+    bool TakeNotices(std::string* why);
+    bool Exchange(const std::vector<std::string>& lines, std::string* why);
+    bool ReadLine(std::string* line, Clock::time_point deadline, std::string* why);
+    bool ReadAnswer(const std::string& command, Clock::time_point deadline, std::string* why);
+    void Drop(const std::string& why);
+    void Tell(const std::string& message);
+
+    std::string host_;
+    int port_;
+    Say say_;
+    platform::TcpConnection connection_;
+    std::string pending_;  // received bytes not yet taken as lines
+    std::optional<LcdprocView> wanted_;
+    std::optional<LcdprocView> shown_;
+    int width_ = 0;
+    int height_ = 0;
+    bool everConnected_ = false;
+    int healthyShows_ = 0;
+    Clock::time_point nextAttempt_{};
+    std::chrono::milliseconds delay_ = kFirstDelay;
+    std::set<std::string> said_;
+    std::size_t bytesSent_ = 0;
+    std::size_t bytesReceived_ = 0;
+};

@@ -1,0 +1,133 @@
+#include "platform/tcp_connection.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <chrono>
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Winsock needs starting once per process; a failure shows as the first call's error.
+bool StartWinsock() {
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+
+std::string ErrorText(int code) {
+    char text[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
+                   text, sizeof text, nullptr);
+    std::string message = text;
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
+    return message.empty() ? "Winsock error " + std::to_string(code) : message;
+}
+
+timeval MsLeft(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+    if (left < 0) left = 0;
+    return timeval{static_cast<long>(left / 1000000), static_cast<long>(left % 1000000)};
+}
+
+// Waits until `socket` can be written (or, for a connect, has failed) or read, until
+// `deadline`: 1 ready, 0 timed out, -1 failed.
+int WaitFor(SOCKET socket, bool write, Clock::time_point deadline) {
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(socket, &ready);
+    FD_SET(socket, &failed);
+    timeval left = MsLeft(deadline);
+    int count = select(0, write ? nullptr : &ready, write ? &ready : nullptr, &failed, &left);
+    return count == SOCKET_ERROR ? -1 : count > 0 ? 1 : 0;
+}
+
+bool ConnectTo(const addrinfo& address, int timeoutMs, SOCKET* out, std::string* error) {
+    SOCKET socket = ::socket(address.ai_family, address.ai_socktype, address.ai_protocol);
+    if (socket == INVALID_SOCKET) return *error = ErrorText(WSAGetLastError()), false;
+    u_long nonBlocking = 1;
+    ioctlsocket(socket, FIONBIO, &nonBlocking);
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    int status = ::connect(socket, address.ai_addr, static_cast<int>(address.ai_addrlen)) == 0 ? 0 : WSAGetLastError();
+    if (status == WSAEWOULDBLOCK) {
+        int ready = WaitFor(socket, true, deadline);
+        int size = sizeof status;
+        if (ready == 0) status = WSAETIMEDOUT;
+        else if (ready < 0) status = WSAGetLastError();
+        else if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&status), &size) != 0)
+            status = WSAGetLastError();
+    }
+    if (status == 0) return *out = socket, true;
+    *error = status == WSAETIMEDOUT ? "no answer within " + std::to_string(timeoutMs) + " ms" : ErrorText(status);
+    closesocket(socket);
+    return false;
+}
+
+}  // namespace
+
+bool TcpConnection::Connect(const std::string& host, int port, int timeoutMs, std::string* error) {
+    Close();
+    if (!StartWinsock()) return *error = "Winsock could not be started", false;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* found = nullptr;
+    int status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+    if (status != 0) return *error = ErrorText(status), false;
+    SOCKET socket = INVALID_SOCKET;
+    *error = "no address";
+    for (addrinfo* address = found; address && socket == INVALID_SOCKET; address = address->ai_next)
+        ConnectTo(*address, timeoutMs, &socket, error);
+    freeaddrinfo(found);
+    if (socket == INVALID_SOCKET) return false;
+    handle_ = static_cast<std::intptr_t>(socket);
+    return true;
+}
+
+bool TcpConnection::Send(std::string_view bytes, int timeoutMs, std::string* error) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!bytes.empty()) {
+        if (!IsOpen()) return *error = "not connected", false;
+        SOCKET socket = static_cast<SOCKET>(handle_);
+        int ready = WaitFor(socket, true, deadline);
+        if (ready == 0) return *error = "the server takes nothing more", false;
+        int chunk = bytes.size() > 65536 ? 65536 : static_cast<int>(bytes.size());
+        int sent = ready < 0 ? SOCKET_ERROR : ::send(socket, bytes.data(), chunk, 0);
+        if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
+        if (sent == SOCKET_ERROR) return *error = ErrorText(WSAGetLastError()), false;
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+TcpConnection::Receipt TcpConnection::Receive(std::string* into, int timeoutMs, std::string* error) {
+    if (!IsOpen()) return *error = "not connected", Receipt::kFailed;
+    SOCKET socket = static_cast<SOCKET>(handle_);
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (true) {
+        int ready = WaitFor(socket, false, deadline);
+        if (ready == 0) return Receipt::kTimeout;
+        char buffer[4096];
+        int got = ready < 0 ? SOCKET_ERROR : ::recv(socket, buffer, sizeof buffer, 0);
+        if (got > 0) return into->append(buffer, static_cast<std::size_t>(got)), Receipt::kData;
+        if (got == 0) return Receipt::kClosed;
+        int code = WSAGetLastError();
+        if (code == WSAEWOULDBLOCK) continue;
+        *error = ErrorText(code);
+        return Receipt::kFailed;
+    }
+}
+
+void TcpConnection::Close() {
+    if (IsOpen()) closesocket(static_cast<SOCKET>(handle_));
+    handle_ = kNone;
+}
+
+}  // namespace platform

@@ -1,0 +1,412 @@
+#!/usr/bin/env python3
+"""lcdhost --lcdproc against a real LCDd (text driver, private port and config) and against
+fake servers that misbehave. Run by ctest for the native build and, through the Wine runner,
+for the Windows build: every program it starts gets a status block and a port of its own."""
+import argparse
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+OPTIONS = None  # the command line: where the programs are and how to run them
+
+SCREEN = (
+    "{f2:Type:1} {f1:ServiceLabel}\n"
+    "{f1:EPGNoTime}\n"
+    "{f2:PlayStatus:2}  {f2:Record:3}  Q{f1:SigQuality}\n"
+    "Vol {f1:VolLevel} {f1:PlayStatus}\n"
+)
+# What the text driver shows for the sample state (blockctl sample), playing, no recording.
+SAMPLE_ROWS = ["T Kanal Lodz", "Wiadomosci", ">     Q87", "Vol 42 PLAY"]
+
+
+def program(name):
+    path = os.path.join(OPTIONS.bin, name + OPTIONS.suffix)
+    return ([OPTIONS.runner] if OPTIONS.runner else []) + [path]
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def wait_until(condition, seconds, step=0.1):
+    """The first true value of condition() within `seconds`, else None."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(step)
+    return None
+
+
+class LcdServer:
+    """A private LCDd with the text driver: every frame it draws lands in a file."""
+
+    def __init__(self, folder, port, size="20x4"):
+        self.folder, self.port = folder, port
+        self.config = os.path.join(folder, "LCDd-%d.conf" % port)
+        with open(self.config, "w") as out:
+            out.write(
+                "[server]\nDriverPath=%s\nDriver=text\nBind=127.0.0.1\nPort=%d\nUser=root\n"
+                "ServerScreen=off\nForeground=yes\nReportToSyslog=no\nReportLevel=1\nWaitTime=5\n"
+                "[text]\nSize=%s\n" % (driver_path(), port, size))
+        self.process = None
+        self.starts = 0
+
+    def start(self):
+        self.starts += 1
+        self.output = os.path.join(self.folder, "frames-%d-%d.txt" % (self.port, self.starts))
+        with open(self.output, "wb") as out:
+            # Line-buffered, so that each frame reaches the file as it is drawn.
+            self.process = subprocess.Popen(["stdbuf", "-oL", "LCDd", "-f", "-c", self.config], stdout=out,
+                                            stderr=subprocess.DEVNULL)
+        # Listening once a client can connect.
+        if not wait_until(lambda: self._listening(), 10):
+            raise AssertionError("LCDd did not start listening on port %d" % self.port)
+
+    def _listening(self):
+        try:
+            with socket.create_connection(("127.0.0.1", self.port), timeout=0.5):
+                return True
+        except OSError:
+            return False
+
+    def kill(self):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+    def frames(self):
+        """Every complete frame drawn since the last start, each a list of rows."""
+        with open(self.output, "rb") as source:
+            lines = source.read().decode("latin-1").split("\n")
+        frames, rows = [], None
+        for line in lines:
+            if re.fullmatch(r"\+-+\+", line):
+                if rows:
+                    frames.append(rows)
+                rows = []
+            elif rows is not None and line.startswith("|") and line.endswith("|"):
+                rows.append(line[1:-1])
+        return frames
+
+    def shows(self, rows):
+        """The last frame when its rows start with `rows` (trailing blanks ignored)."""
+        frames = self.frames()
+        if frames and [r.rstrip() for r in frames[-1][:len(rows)]] == rows:
+            return frames[-1]
+        return None
+
+
+def driver_path():
+    for folder in ("/usr/lib/x86_64-linux-gnu/lcdproc", "/usr/lib/lcdproc", "/usr/local/lib/lcdproc"):
+        if os.path.exists(os.path.join(folder, "text.so")):
+            return folder + "/"
+    raise AssertionError("LCDd's text driver is missing: scripts/install_deps.sh test installs lcdproc")
+
+
+class Programs:
+    """blockctl holding the sample state and lcdhost drawing it, on a block of their own."""
+
+    def __init__(self, test, folder):
+        self.folder = folder
+        self.environment = dict(os.environ, GLYPHBOX_BLOCK_NAME="glyphbox-test-lcdproc-%d-%s" % (
+            os.getpid(), test.id().rsplit(".", 1)[-1]))
+        self.screen = os.path.join(folder, "screen.txt")
+        with open(self.screen, "w") as out:
+            out.write(SCREEN)
+        self.holder = None
+        self.host = None
+
+    def hold_sample(self, *settings):
+        """The sample state, playing and not recording, changed by `settings`."""
+        settings = ["set", "recording", "0"] + list(settings)
+        self.holder = subprocess.Popen(program("blockctl") + ["sample"] + settings + ["hold", "120"],
+                                       env=self.environment, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+
+    def set(self, *settings):
+        subprocess.run(program("blockctl") + list(settings), env=self.environment, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+    def start_host(self, address, *extra):
+        self.errors = os.path.join(self.folder, "lcdhost-errors.txt")
+        self.frames_file = os.path.join(self.folder, "lcdhost-frames.txt")
+        with open(self.errors, "wb") as errors, open(self.frames_file, "wb") as frames:
+            self.host = subprocess.Popen(program("lcdhost") + ["--lcdproc", address, "--screen", self.screen] +
+                                         list(extra), env=self.environment, stdout=frames, stderr=errors)
+
+    def host_errors(self):
+        with open(self.errors, "rb") as source:
+            return source.read().decode("utf-8", "replace")
+
+    def host_frames(self):
+        with open(self.frames_file, "rb") as source:
+            return len(re.findall(r"^frame \d+ at ", source.read().decode("utf-8", "replace"), re.M))
+
+    def stop(self):
+        for process in (self.host, self.holder):
+            if process and process.poll() is None:
+                process.kill()
+                process.wait()
+
+
+class LcdprocTestCase(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="lcdproc-test-")
+        self.programs = Programs(self, self.folder)
+        self.servers = []
+        self.addCleanup(self._clean)
+
+    def _clean(self):
+        self.programs.stop()
+        for server in self.servers:
+            server.kill()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def lcd_server(self, **kwargs):
+        server = LcdServer(self.folder, free_port(), **kwargs)
+        self.servers.append(server)
+        return server
+
+    def assertShows(self, server, rows, seconds, what):
+        frame = wait_until(lambda: server.shows(rows), seconds)
+        if not frame:
+            frames = server.frames()
+            self.fail("%s: the display never showed %r within %s s; last frame %r; lcdhost said %r" % (
+                what, rows, seconds, frames[-1] if frames else None, self.programs.host_errors()))
+        return frame
+
+
+class RealServer(LcdprocTestCase):
+    def test_rows_and_icons_of_the_tv_state(self):
+        server = self.lcd_server()
+        server.start()
+        self.programs.hold_sample("set", "playState", "2")
+        self.programs.start_host(":%d" % server.port)
+        self.assertShows(server, SAMPLE_ROWS, 15, "the sample state")
+        for state, icon in (("3", "||"), ("0", "[]"), ("2", ">")):
+            self.programs.set("set", "playState", state)
+            self.assertShows(server, SAMPLE_ROWS[:2] + [icon.ljust(6) + "Q87"], 6, "play state " + state)
+        # The record glyph blinks: the REC icon comes and goes.
+        self.programs.set("set", "recording", "1")
+        self.assertShows(server, SAMPLE_ROWS[:2] + [">  () Q87"], 6, "recording")
+        self.assertShows(server, SAMPLE_ROWS[:2] + [">     Q87"], 6, "recording, blinking off")
+        self.assertEqual(self.programs.host_errors().count("connected"), 1)
+
+    def test_a_zap_shows_within_one_refresh(self):
+        server = self.lcd_server()
+        server.start()
+        self.programs.hold_sample("set", "playState", "2")
+        self.programs.start_host(":%d" % server.port, "--refresh", "2000")
+        self.assertShows(server, SAMPLE_ROWS, 15, "the sample state")
+        self.programs.set("set", "serviceLabel", "Zap Two", "set", "eventText", "20:00 News")
+        changed = time.monotonic()
+        self.assertShows(server, ["T Zap Two", "News"], 5, "the zap")
+        # One refresh (2 s), plus what the server and the machine add.
+        self.assertLess(time.monotonic() - changed, 3.5)
+
+    def test_lcdhost_started_before_the_server(self):
+        server = self.lcd_server()
+        self.programs.hold_sample("set", "playState", "2")
+        self.programs.start_host(":%d" % server.port, "--frames")
+        time.sleep(3)
+        self.assertTrue(wait_until(lambda: self.programs.host_frames() >= 2, 10), "lcdhost stopped refreshing")
+        server.start()
+        self.assertShows(server, SAMPLE_ROWS, 8, "a server started after lcdhost")
+        errors = self.programs.host_errors()
+        self.assertEqual(errors.count("trying again"), 1, errors)
+
+    def test_a_server_restarted_mid_run(self):
+        server = self.lcd_server()
+        server.start()
+        self.programs.hold_sample("set", "playState", "2")
+        self.programs.start_host(":%d" % server.port)
+        self.assertShows(server, SAMPLE_ROWS, 15, "the sample state")
+        for restart in range(2):
+            server.kill()
+            time.sleep(1.5)
+            server.start()
+            started = time.monotonic()
+            self.assertShows(server, SAMPLE_ROWS, 8, "restart %d" % (restart + 1))
+            print("restart %d: frames again after %.1f s" % (restart + 1, time.monotonic() - started))
+        errors = self.programs.host_errors()
+        self.assertEqual(errors.count("the server is gone"), 2, errors)
+        self.assertIsNone(self.programs.host.poll(), "lcdhost ended")
+
+    def test_a_display_smaller_than_the_screen_is_told_once_and_cut(self):
+        server = self.lcd_server(size="16x2")
+        server.start()
+        self.programs.hold_sample("set", "playState", "2")
+        self.programs.start_host(":%d" % server.port)
+        frame = self.assertShows(server, ["T Kanal Lodz", "Wiadomosci"], 15, "a 16x2 display")
+        self.assertEqual(len(frame), 2)
+        self.assertEqual(len(frame[0]), 16)
+        time.sleep(2.5)
+        errors = self.programs.host_errors()
+        self.assertEqual(errors.count("the screen has 4 rows"), 1, errors)
+
+
+class FakeServer:
+    """A server that greets like LCDd and then does what `behave(line, connection)` says
+    for each line it receives; it records every line and every connection."""
+
+    GREETING = b"connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8\n"
+
+    def __init__(self, behave):
+        self.behave = behave
+        self.listener = socket.socket()
+        self.listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.listener.bind(("127.0.0.1", 0))
+        self.listener.listen(8)
+        self.port = self.listener.getsockname()[1]
+        self.connections = []  # per connection: the lines received, with their times
+        self.stopped = False
+        threading.Thread(target=self._accept, daemon=True).start()
+
+    def _accept(self):
+        while not self.stopped:
+            try:
+                client, _ = self.listener.accept()
+            except OSError:
+                return
+            lines = []
+            self.connections.append(lines)
+            threading.Thread(target=self._serve, args=(client, lines, len(self.connections)), daemon=True).start()
+
+    def _serve(self, client, lines, number):
+        pending = b""
+        with client:
+            while not self.stopped:
+                try:
+                    chunk = client.recv(65536)
+                except OSError:
+                    return
+                if not chunk:
+                    return
+                pending += chunk
+                while b"\n" in pending:
+                    line, pending = pending.split(b"\n", 1)
+                    lines.append((time.monotonic(), line.decode("latin-1")))
+                    answer = self.behave(line.decode("latin-1"), number)
+                    try:
+                        client.sendall(answer.data if isinstance(answer, Close) else answer)
+                    except OSError:
+                        return
+                    if isinstance(answer, Close):
+                        return
+
+    def stop(self):
+        self.stopped = True
+        self.listener.close()
+
+
+def well_behaved(line, number):
+    if line == "hello":
+        return FakeServer.GREETING
+    # As LCDd: screen_set is answered once for each option it sets.
+    if line.startswith("screen_set "):
+        return b"success\n" * max(1, line.count(" -"))
+    return b"success\n"
+
+
+def on_first_connection(fault):
+    """Answers `fault(line)` on the first connection's first widget_set, then behaves."""
+    def behave(line, number):
+        if number == 1 and line.startswith("widget_set"):
+            return fault(line)
+        return well_behaved(line, number)
+    return behave
+
+
+class FakeServers(LcdprocTestCase):
+    def run_host_against(self, behave, seconds):
+        server = FakeServer(behave)
+        self.addCleanup(server.stop)
+        self.programs.hold_sample("set", "playState", "2")
+        self.programs.start_host(":%d" % server.port, "--frames", "--seconds", str(seconds))
+        return server
+
+    def test_a_misbehaving_server_is_told_once_and_left_for_a_good_one(self):
+        cases = [
+            ("an error answer", on_first_connection(lambda line: b"huh? Invalid widget id\n"), "refused"),
+            ("a line too long", on_first_connection(lambda line: b"x" * 100000), "a line of more than"),
+            ("garbage", on_first_connection(lambda line: b"\x00\xff\x1b[2J ok?\n"), "no LCDproc answer"),
+            ("a close in mid-line", on_first_connection(lambda line: Close(b"succ")),
+                "closed the connection in mid-line"),
+            ("a greeting from no LCDproc server", lambda line, number:
+                b"SSH-2.0-OpenSSH\n" if number == 1 else well_behaved(line, number), "no LCDproc server"),
+            ("a greeting without a size", lambda line, number:
+                b"connect LCDproc 0.5.9 lcd wid 0\n" if number == 1 else well_behaved(line, number),
+                "without a display size"),
+            ("silence", lambda line, number: b"" if number == 1 else well_behaved(line, number), "no answer within"),
+        ]
+        for name, behave, message in cases:
+            with self.subTest(name):
+                self.programs.stop()
+                server = self.run_host_against(behave, 12)
+                # It reconnects and draws everything on the good connection.
+                drawn = wait_until(lambda: len(server.connections) >= 2 and self.rows_drawn(server.connections[-1]), 11)
+                self.assertTrue(drawn, "%s: no redraw on a new connection; lcdhost said %r" % (
+                    name, self.programs.host_errors()))
+                self.assertEqual(self.programs.host.wait(timeout=30), 0, "%s: lcdhost failed" % name)
+                errors = self.programs.host_errors()
+                self.assertEqual(errors.count(message), 1, "%s: %r" % (name, errors))
+                self.assertGreaterEqual(self.programs.host_frames(), 8, "%s: lcdhost stopped refreshing" % name)
+
+    @staticmethod
+    def rows_drawn(lines):
+        texts = [text for _, text in lines]
+        return all(any(t.startswith("widget_set lcdhost r%d " % row) for t in texts) for row in (1, 2, 3, 4))
+
+    def test_an_unchanged_screen_sends_nothing_and_a_zap_only_its_rows(self):
+        server = self.run_host_against(well_behaved, 30)
+        self.assertTrue(wait_until(lambda: server.connections and self.rows_drawn(server.connections[0]), 15))
+        lines = server.connections[0]
+        self.assertTrue(any("-heartbeat off" in text for _, text in lines), lines)
+        time.sleep(3.5)
+        settled = len(lines)
+        time.sleep(3)
+        self.assertEqual(lines[settled:], [], "an unchanged screen was sent again")
+        self.programs.set("set", "serviceLabel", "Zap Two")
+        self.assertTrue(wait_until(lambda: len(lines) > settled, 5), "the zap was not sent")
+        time.sleep(1.5)
+        sent = [text for _, text in lines[settled:]]
+        self.assertEqual(sent, ['widget_set lcdhost r1 1 1 "T Zap Two           "'])
+        self.assertEqual(len(server.connections), 1, self.programs.host_errors())
+        print("bytes for the zap: %d" % sum(len(text) + 1 for text in sent))
+
+
+class Close:
+    """An answer after which the fake server closes the connection."""
+
+    def __init__(self, data):
+        self.data = data
+
+
+def main():
+    global OPTIONS
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--bin", required=True, help="the folder of lcdhost and blockctl")
+    parser.add_argument("--suffix", default="", help="the programs' file name ending (.exe)")
+    parser.add_argument("--runner", default="", help="what runs a program (the Wine runner)")
+    OPTIONS, rest = parser.parse_known_args()
+    if not shutil.which("LCDd"):
+        print("LCDd is missing: scripts/install_deps.sh test installs lcdproc", file=sys.stderr)
+        return 1
+    signal.signal(signal.SIGPIPE, signal.SIG_DFL)
+    return 0 if unittest.main(argv=[sys.argv[0], "-v"] + rest, exit=False).result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -310,7 +310,8 @@ int Run(int argc, char** argv) {
     }
     if (terminal) std::puts("");
     // One frame asked for and no server to draw it on: that is a failure.
-    if (options.once && link && !link->IsConnected()) return 1;
+    if (options.once && link && !link->IsConnected())
+        return std::fprintf(stderr, "lcdhost: nothing was drawn on LCDd at %s\n", link->Address().c_str()), 1;
     return 0;
 }
 

@@ -271,6 +271,7 @@ class FakeServer:
         self.listener.listen(8)
         self.port = self.listener.getsockname()[1]
         self.connections = []  # per connection: the lines received, with their times
+        self.accepted = []  # when each connection came
         self.stopped = False
         threading.Thread(target=self._accept, daemon=True).start()
 
@@ -281,12 +282,15 @@ class FakeServer:
             except OSError:
                 return
             lines = []
+            self.accepted.append(time.monotonic())
             self.connections.append(lines)
             threading.Thread(target=self._serve, args=(client, lines, len(self.connections)), daemon=True).start()
 
     def _serve(self, client, lines, number):
         pending = b""
         with client:
+            if self.behave is None:
+                return  # closes every connection at once
             while not self.stopped:
                 try:
                     chunk = client.recv(65536)
@@ -363,6 +367,17 @@ class FakeServers(LcdprocTestCase):
                 errors = self.programs.host_errors()
                 self.assertEqual(errors.count(message), 1, "%s: %r" % (name, errors))
                 self.assertGreaterEqual(self.programs.host_frames(), 8, "%s: lcdhost stopped refreshing" % name)
+
+    def test_a_server_that_closes_every_connection_is_retried_less_often_up_to_a_cap(self):
+        server = self.run_host_against(None, 21)
+        self.assertEqual(self.programs.host.wait(timeout=60), 0)
+        gaps = [later - earlier for earlier, later in zip(server.accepted, server.accepted[1:])]
+        self.assertGreaterEqual(len(gaps), 5, gaps)
+        self.assertLess(gaps[0], 1.5, gaps)  # the first retry comes soon,
+        self.assertTrue(all(gap < 5.5 for gap in gaps), gaps)  # none waits past the cap,
+        self.assertGreater(min(gaps[-2:]), 3, gaps)  # and a lasting fault is not hammered
+        errors = self.programs.host_errors()
+        self.assertEqual(errors.count("closed the connection"), 1, errors)
 
     @staticmethod
     def rows_drawn(lines):

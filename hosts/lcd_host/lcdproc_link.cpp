@@ -45,12 +45,18 @@ void LcdprocLink::Tell(const std::string& message) {
 }
 
 void LcdprocLink::Drop(const std::string& why) {
+    bool wasOpen = connection_.IsOpen();
     connection_.Close();
     pending_.clear();
     shown_.reset();
     healthyShows_ = 0;
-    Tell(everConnected_ ? "LCDd at " + Address() + ": the server is gone (" + why + "); reconnecting"
-                        : "LCDd at " + Address() + ": " + why + "; trying again");
+    // A fault on a connection is always worth a line; failing to connect only while nothing
+    // has been said yet, so that one outage makes one message.
+    if (wasOpen)
+        Tell("LCDd at " + Address() + ": " + (everConnected_ ? "the server is gone (" + why + ")" : why) +
+             "; reconnecting");
+    else if (said_.empty())
+        Tell("LCDd at " + Address() + ": cannot connect (" + why + "); trying again");
     nextAttempt_ = Clock::now() + delay_;
     delay_ = std::min(delay_ * 2, kLongestDelay);
 }

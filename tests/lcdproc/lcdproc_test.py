@@ -234,13 +234,16 @@ class RealServer(LcdprocTestCase):
         self.programs.start_host(":%d" % server.port)
         self.assertShows(server, SAMPLE_ROWS, 15, "the sample state")
         for restart in range(2):
+            time.sleep(4)  # a while of normal running: the next outage is news again
             server.kill()
             time.sleep(1.5)
             server.start()
             started = time.monotonic()
             self.assertShows(server, SAMPLE_ROWS, 8, "restart %d" % (restart + 1))
             print("restart %d: frames again after %.1f s" % (restart + 1, time.monotonic() - started))
+        # Said once per outage: failing to connect while the server is down adds nothing.
         errors = self.programs.host_errors()
+        self.assertEqual(errors.count("LCDd at"), 5, errors)
         self.assertEqual(errors.count("the server is gone"), 2, errors)
         self.assertIsNone(self.programs.host.poll(), "lcdhost ended")
 

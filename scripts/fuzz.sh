@@ -37,18 +37,33 @@ limit=(-max_total_time="$seconds")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+findings=build/fuzz/findings
+interrupted=false
+interrupted_code=72  # libFuzzer's exit code when a signal ends the run
+trap 'interrupted=true' INT TERM
 for fuzzer in build/fuzz/bin/*_fuzz; do
     name=$(basename "$fuzzer" _fuzz)
     [ -n "$only" ] && [ "$name" != "$only" ] && continue
     mkdir -p "$work/$name"
     cp fuzz/corpus/"$name"/* "$work/$name"/ 2>/dev/null || true
     echo "-- $name: ${runs:-$seconds s}${runs:+ executions}"
+    status=0
     "$fuzzer" "${limit[@]}" -print_final_stats=1 -artifact_prefix="$work/" \
-        "$work/$name" 2>"$work/$name.log" || {
+        "$work/$name" 2>"$work/$name.log" || status=$?
+    # Ctrl-C reaches the fuzzer too, which then ends with its "interrupted" code: that is no
+    # finding, and saying so keeps a long run's figures honest.
+    if $interrupted || [ "$status" -eq "$interrupted_code" ]; then
+        grep -E "^#[0-9]+" "$work/$name.log" | tail -n 1 | sed 's/^/   last: /'
+        echo "-- interrupted: $name had no finding up to here"
+        exit 130
+    fi
+    if [ "$status" -ne 0 ]; then
         tail -n 40 "$work/$name.log"
-        echo "FAIL: $name found a crash; the input is in the log above"
+        mkdir -p "$findings"
+        cp "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-* "$findings"/ 2>/dev/null || true
+        echo "FAIL: $name found a fault (exit $status); the log is above, the input kept in $findings"
         exit 1
-    }
+    fi
     grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "$work/$name.log" | sed 's/^/   /'
     grep -E "^#[0-9]+.*(DONE|pulse)" "$work/$name.log" | tail -n 1 | sed 's/^/   last: /'
     if $grow; then

@@ -41,7 +41,8 @@ LcdprocLink::LcdprocLink(std::string host, int port, Say say)
     : host_(std::move(host)), port_(port), say_(std::move(say)) {}
 
 void LcdprocLink::Tell(const std::string& message) {
-    if (said_.insert(message).second) say_(message);
+    // Once per kind of trouble: what the server said, quoted, may differ every time.
+    if (said_.insert(message.substr(0, message.find('"'))).second) say_(message);
 }
 
 void LcdprocLink::Drop(const std::string& why) {
@@ -118,9 +119,13 @@ void LcdprocLink::Show(const LcdprocView& view) {
 }
 
 // Takes what the server sent on its own since the last refresh. An unchanged screen sends
-// nothing, so this is also how a server that went away is noticed.
+// nothing, so this is also how a server that went away is noticed. A server that never
+// pauses would keep the host here for good: it is left after the usual wait.
 bool LcdprocLink::TakeNotices(std::string* why) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
     while (true) {
+        if (Clock::now() > deadline)
+            return *why = "it sent without a pause for " + std::to_string(kAnswerTimeoutMs) + " ms", false;
         if (pending_.find('\n') != std::string::npos) {
             std::string line;
             if (!ReadLine(&line, Clock::now(), why)) return false;

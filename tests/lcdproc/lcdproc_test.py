@@ -290,7 +290,7 @@ class FakeServer:
             threading.Thread(target=self._serve, args=(client, lines, len(self.connections)), daemon=True).start()
 
     def _serve(self, client, lines, number):
-        pending = b""
+        pending, flooding = b"", False
         with client:
             if self.behave is None:
                 return  # closes every connection at once
@@ -307,11 +307,23 @@ class FakeServer:
                     lines.append((time.monotonic(), line.decode("latin-1")))
                     answer = self.behave(line.decode("latin-1"), number)
                     try:
-                        client.sendall(answer.data if isinstance(answer, Close) else answer)
+                        client.sendall(answer.data if isinstance(answer, (Close, Flood)) else answer)
                     except OSError:
                         return
                     if isinstance(answer, Close):
                         return
+                    if isinstance(answer, Flood) and not flooding:
+                        flooding = True  # one sender, or the notices would interleave
+                        threading.Thread(target=self._flood, args=(client, answer.notice), daemon=True).start()
+
+    def _flood(self, client, notice):
+        # Once the refresh's answers are read, so that only notices follow.
+        time.sleep(0.5)
+        try:
+            while not self.stopped:
+                client.sendall(notice * 1000)
+        except OSError:
+            return
 
     def stop(self):
         self.stopped = True
@@ -357,6 +369,11 @@ class FakeServers(LcdprocTestCase):
                 b"connect LCDproc 0.5.9 lcd wid 0\n" if number == 1 else well_behaved(line, number),
                 "without a display size"),
             ("silence", lambda line, number: b"" if number == 1 else well_behaved(line, number), "no answer within"),
+            ("an error answer in new words on each connection", lambda line, number:
+                b"huh? error %d\n" % number if number <= 3 and line.startswith("widget_set")
+                else well_behaved(line, number), "refused"),
+            ("notices without end", on_first_connection(lambda line: Flood(b"listen lcdhost\n")),
+                "without a pause"),
         ]
         for name, behave, message in cases:
             with self.subTest(name):
@@ -410,6 +427,14 @@ class Close:
 
     def __init__(self, data):
         self.data = data
+
+
+class Flood:
+    """A success, after which the fake server sends `notice` without end on that connection."""
+
+    def __init__(self, notice):
+        self.data = b"success\n"
+        self.notice = notice
 
 
 def main():

@@ -23,22 +23,22 @@ bool IsNotice(const std::string& line) {
            StartsWith(line, "menuevent ");
 }
 
-// The number after " NAME " in the greeting, or -1.
+// The number after " NAME " in the greeting, or -1 when there is none or it is no display's.
 int GreetingNumber(const std::string& line, const std::string& name) {
     std::size_t at = line.find(" " + name + " ");
     if (at == std::string::npos) return -1;
-    int value = -1;
-    char end = 0;
-    int read = std::sscanf(line.c_str() + at + name.size() + 2, "%d%c", &value, &end);
-    return read >= 1 && (read == 1 || end == ' ') ? value : -1;
+    std::string digits = line.substr(at + name.size() + 2);
+    digits = digits.substr(0, digits.find(' '));
+    if (digits.empty() || digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos) return -1;
+    return std::stoi(digits);
 }
 
 std::string TooLong() { return "a line of more than " + std::to_string(LcdprocLink::kLongestLine) + " bytes"; }
 
 }  // namespace
 
-LcdprocLink::LcdprocLink(std::string host, int port, Say say)
-    : host_(std::move(host)), port_(port), say_(std::move(say)) {}
+LcdprocLink::LcdprocLink(std::string host, int port, Say say, bool retries)
+    : host_(std::move(host)), port_(port), say_(std::move(say)), retries_(retries) {}
 
 void LcdprocLink::Tell(const std::string& message) {
     // Once per kind of trouble: what the server said, quoted, may differ every time.
@@ -53,11 +53,15 @@ void LcdprocLink::Drop(const std::string& why) {
     healthyShows_ = 0;
     // A fault on a connection is always worth a line; failing to connect only while nothing
     // has been said yet, so that one outage makes one message.
-    if (wasOpen)
-        Tell("LCDd at " + Address() + ": " + (everConnected_ ? "the server is gone (" + why + ")" : why) +
-             "; reconnecting");
+    std::string next = retries_ ? "; reconnecting" : "";
+    if (wasOpen && lost_)
+        Tell("LCDd at " + Address() + ": " + (everConnected_ ? "the server is gone (" : "the connection ended (") +
+             why + ")" + next);
+    else if (wasOpen)
+        Tell("LCDd at " + Address() + ": leaving the server: " + why + next);
     else if (said_.empty())
-        Tell("LCDd at " + Address() + ": cannot connect (" + why + "); trying again");
+        Tell("LCDd at " + Address() + ": cannot connect (" + why + ")" + (retries_ ? "; trying again" : ""));
+    lost_ = false;
     nextAttempt_ = Clock::now() + delay_;
     delay_ = std::min(delay_ * 2, kLongestDelay);
 }
@@ -76,7 +80,7 @@ void LcdprocLink::ConnectWhenDue() {
 bool LcdprocLink::Handshake(std::string* why) {
     auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
     std::string greeting;
-    if (!connection_.Send("hello\n", kAnswerTimeoutMs, why)) return false;
+    if (!connection_.Send("hello\n", kAnswerTimeoutMs, why)) return lost_ = true, false;
     bytesSent_ += 6;
     do {
         if (!ReadLine(&greeting, deadline, why)) return false;
@@ -136,8 +140,8 @@ bool LcdprocLink::TakeNotices(std::string* why) {
         switch (connection_.Receive(&pending_, 0, why)) {
             case platform::TcpConnection::Receipt::kData: break;
             case platform::TcpConnection::Receipt::kTimeout: return true;
-            case platform::TcpConnection::Receipt::kClosed: return *why = "it closed the connection", false;
-            case platform::TcpConnection::Receipt::kFailed: return false;
+            case platform::TcpConnection::Receipt::kClosed: return lost_ = true, *why = "it closed the connection", false;
+            case platform::TcpConnection::Receipt::kFailed: return lost_ = true, false;
         }
     }
 }
@@ -146,7 +150,7 @@ bool LcdprocLink::Exchange(const std::vector<std::string>& lines, std::string* w
     if (lines.empty()) return true;
     std::string bytes;
     for (const std::string& line : lines) bytes += line + "\n";
-    if (!connection_.Send(bytes, kAnswerTimeoutMs, why)) return false;
+    if (!connection_.Send(bytes, kAnswerTimeoutMs, why)) return lost_ = true, false;
     bytesSent_ += bytes.size();
     // One answer per line, all sent at once: one round trip per refresh.
     auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
@@ -162,7 +166,8 @@ bool LcdprocLink::ReadAnswer(const std::string& command, Clock::time_point deadl
     } while (IsNotice(line));
     if (line == "success") return true;
     if (StartsWith(line, "huh?"))
-        return *why = "it refused \"" + Printable(command) + "\": " + Printable(line), false;
+        return *why = "it refused " + Printable(command.substr(0, command.find(" \""))) + ": \"" + Printable(line) + "\"",
+               false;
     return *why = "an answer that is no LCDproc answer: \"" + Printable(line) + "\"", false;
 }
 
@@ -183,9 +188,10 @@ bool LcdprocLink::ReadLine(std::string* line, Clock::time_point deadline, std::s
             case platform::TcpConnection::Receipt::kData: break;
             case platform::TcpConnection::Receipt::kTimeout: break;
             case platform::TcpConnection::Receipt::kClosed:
+                lost_ = true;
                 *why = pending_.empty() ? "it closed the connection" : "it closed the connection in mid-line";
                 return false;
-            case platform::TcpConnection::Receipt::kFailed: return false;
+            case platform::TcpConnection::Receipt::kFailed: return lost_ = true, false;
         }
     }
 }

@@ -25,9 +25,9 @@ public:
     static constexpr std::chrono::milliseconds kFirstDelay{500};
     static constexpr std::chrono::milliseconds kLongestDelay{4000};
 
-    // `say` gets the messages meant for the user, each distinct one once while the link is
-    // in trouble.
-    LcdprocLink(std::string host, int port, Say say);
+    // `say` gets the messages meant for the user, each kind once while the link is in
+    // trouble; without `retries` (a single frame) they promise no retry.
+    LcdprocLink(std::string host, int port, Say say, bool retries = true);
 
     // Connects and draws the last view when not connected and the delay has passed.
     void ConnectWhenDue();
@@ -45,7 +45,10 @@ public:
     std::size_t BytesSent() const { return bytesSent_; }
     std::size_t BytesReceived() const { return bytesReceived_; }
 
-    std::string Address() const { return host_ + ":" + std::to_string(port_); }
+    std::string Address() const {
+        bool ipv6 = host_.find(':') != std::string::npos;
+        return (ipv6 ? "[" + host_ + "]" : host_) + ":" + std::to_string(port_);
+    }
 
 private:
     bool Handshake(std::string* why);
@@ -66,7 +69,9 @@ private:
     std::optional<LcdprocView> shown_;
     int width_ = 0;
     int height_ = 0;
+    bool retries_;
     bool everConnected_ = false;
+    bool lost_ = false;  // the fault was the connection's, not the server's words
     int healthyShows_ = 0;
     Clock::time_point nextAttempt_{};
     std::chrono::milliseconds delay_ = kFirstDelay;

@@ -99,29 +99,45 @@ bool ParseSize(CommandLine& line, Options* options) {
                      value + "\"");
 }
 
+// Splits "[HOST][:PORT]", an IPv6 address in brackets; false when it is malformed. A host of
+// several colons without brackets is an IPv6 address with no port.
+bool SplitAddress(const std::string& value, std::string* host, std::optional<std::string>* port) {
+    std::string rest = value;
+    if (!rest.empty() && rest[0] == '[') {
+        std::size_t close = rest.find(']');
+        if (close == std::string::npos || close == 1) return false;
+        *host = rest.substr(1, close - 1);
+        rest.erase(0, close + 1);
+        if (!rest.empty() && rest[0] != ':') return false;
+        if (!rest.empty()) *port = rest.substr(1);
+    } else if (std::size_t colon = rest.find(':'); colon != std::string::npos && rest.find(':', colon + 1) == std::string::npos) {
+        *host = rest.substr(0, colon);
+        *port = rest.substr(colon + 1);
+    } else {
+        *host = rest;
+    }
+    return host->find_first_of(" \t[]") == std::string::npos;
+}
+
+bool ParsePort(const std::string& text, int* port) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    *port = std::stoi(text);
+    return *port >= 1 && *port <= 65535;
+}
+
 // The optional [HOST][:PORT] after --lcdproc: a following word that is no option.
 bool ParseLcdproc(CommandLine& line, Options* options) {
     options->lcdproc = true;
     const char* next = line.Peek();
-    if (!next || std::string(next).rfind("--", 0) == 0) return true;
-    std::string value = line.Next();
-    std::string host = value, port;
-    std::size_t colon = value.rfind(':');
-    bool bracketed = !value.empty() && value[0] == '[';
-    if (bracketed && value.find(']') == std::string::npos) colon = std::string::npos, host.clear();
-    else if (colon != std::string::npos && (bracketed ? colon > value.find(']') : value.find(':') == colon))
-        host = value.substr(0, colon), port = value.substr(colon + 1);
-    if (bracketed && host.size() >= 2 && host.back() == ']') host = host.substr(1, host.size() - 2);
-    int number = 0;
-    char rest = 0;
-    bool portOk = port.empty() || (std::sscanf(port.c_str(), "%d%c", &number, &rest) == 1 && number >= 1 &&
-                                   number <= 65535 && port[0] != '+' && port[0] != '-' && port[0] != ' ');
-    bool hostOk = !(bracketed && host.empty()) && host.find_first_of(" \t[]") == std::string::npos;
-    if (!portOk || !hostOk)
+    if (!next || next[0] == '-') return true;
+    std::string value = line.Next(), host;
+    std::optional<std::string> port;
+    int number = options->lcdprocPort;
+    if (!SplitAddress(value, &host, &port) || (port && !ParsePort(*port, &number)))
         return line.Fail("--lcdproc takes [HOST][:PORT] with PORT from 1 to 65535 (e.g. 127.0.0.1:13666), not \"" +
                          value + "\"");
     if (!host.empty()) options->lcdprocHost = host;
-    if (!port.empty()) options->lcdprocPort = number;
+    options->lcdprocPort = number;
     return true;
 }
 
@@ -255,9 +271,9 @@ void MatchDisplay(const LcdprocLink& link, const Options& options, const std::ve
 
 std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
     if (!options.lcdproc) return nullptr;
-    return std::make_unique<LcdprocLink>(options.lcdprocHost, options.lcdprocPort, [](const std::string& message) {
-        std::fprintf(stderr, "lcdhost: %s\n", message.c_str());
-    });
+    return std::make_unique<LcdprocLink>(
+        options.lcdprocHost, options.lcdprocPort,
+        [](const std::string& message) { std::fprintf(stderr, "lcdhost: %s\n", message.c_str()); }, !options.once);
 }
 
 // Sleeps until `until`, connecting to the server in between when its delay has passed.
@@ -305,7 +321,8 @@ int Run(int argc, char** argv) {
         if (link) link->Show(ViewOfScreen(screen, std::min(screen.Width(), link->DisplayWidth()),
                                           std::min(screen.Height(), link->DisplayHeight())));
         if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
-        next += std::chrono::milliseconds(refreshMs);
+        // A refresh that came late (a slow server) is not made up for with a burst.
+        next = std::max(next + std::chrono::milliseconds(refreshMs), std::chrono::steady_clock::now());
         WaitForRefresh(next, link.get());
     }
     if (terminal) std::puts("");

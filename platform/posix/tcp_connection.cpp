@@ -9,6 +9,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
+
+#include "platform/bounded_call.h"
 
 namespace platform {
 namespace {
@@ -29,6 +32,15 @@ int WaitFor(int socket, short events, Clock::time_point deadline) {
         if (errno != EINTR) return -1;
     }
 }
+
+// A name lookup's result, freed by whichever of the caller and the lookup's thread ends last.
+struct Lookup {
+    ~Lookup() {
+        if (found) freeaddrinfo(found);
+    }
+    addrinfo* found = nullptr;
+    int status = EAI_FAIL;
+};
 
 bool ConnectTo(const addrinfo& address, int timeoutMs, int* out, std::string* error) {
     int socket = ::socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC, address.ai_protocol);
@@ -52,17 +64,19 @@ bool ConnectTo(const addrinfo& address, int timeoutMs, int* out, std::string* er
 
 bool TcpConnection::Connect(const std::string& host, int port, int timeoutMs, std::string* error) {
     Close();
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    int status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-    if (status != 0) return *error = gai_strerror(status), false;
+    auto lookup = std::make_shared<Lookup>();
+    bool answered = RunWithin(timeoutMs, [lookup, host, port] {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        lookup->status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &lookup->found);
+    });
+    if (!answered) return *error = "the name was not found within " + std::to_string(timeoutMs) + " ms", false;
+    if (lookup->status != 0) return *error = gai_strerror(lookup->status), false;
     int socket = -1;
     *error = "no address";
-    for (addrinfo* address = found; address && socket < 0; address = address->ai_next)
+    for (addrinfo* address = lookup->found; address && socket < 0; address = address->ai_next)
         ConnectTo(*address, timeoutMs, &socket, error);
-    freeaddrinfo(found);
     handle_ = socket;
     return socket >= 0;
 }

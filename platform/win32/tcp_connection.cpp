@@ -4,6 +4,9 @@
 #include <ws2tcpip.h>
 
 #include <chrono>
+#include <memory>
+
+#include "platform/bounded_call.h"
 
 namespace platform {
 namespace {
@@ -48,6 +51,15 @@ int WaitFor(SOCKET socket, bool write, Clock::time_point deadline) {
     return count == SOCKET_ERROR ? -1 : count > 0 ? 1 : 0;
 }
 
+// A name lookup's result, freed by whichever of the caller and the lookup's thread ends last.
+struct Lookup {
+    ~Lookup() {
+        if (found) freeaddrinfo(found);
+    }
+    addrinfo* found = nullptr;
+    int status = WSAHOST_NOT_FOUND;
+};
+
 bool ConnectTo(const addrinfo& address, int timeoutMs, SOCKET* out, std::string* error) {
     SOCKET socket = ::socket(address.ai_family, address.ai_socktype, address.ai_protocol);
     if (socket == INVALID_SOCKET) return *error = ErrorText(WSAGetLastError()), false;
@@ -74,18 +86,20 @@ bool ConnectTo(const addrinfo& address, int timeoutMs, SOCKET* out, std::string*
 bool TcpConnection::Connect(const std::string& host, int port, int timeoutMs, std::string* error) {
     Close();
     if (!StartWinsock()) return *error = "Winsock could not be started", false;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    int status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-    if (status != 0) return *error = ErrorText(status), false;
+    auto lookup = std::make_shared<Lookup>();
+    bool answered = RunWithin(timeoutMs, [lookup, host, port] {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_protocol = IPPROTO_TCP;
+        lookup->status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &lookup->found);
+    });
+    if (!answered) return *error = "the name was not found within " + std::to_string(timeoutMs) + " ms", false;
+    if (lookup->status != 0) return *error = ErrorText(lookup->status), false;
     SOCKET socket = INVALID_SOCKET;
     *error = "no address";
-    for (addrinfo* address = found; address && socket == INVALID_SOCKET; address = address->ai_next)
+    for (addrinfo* address = lookup->found; address && socket == INVALID_SOCKET; address = address->ai_next)
         ConnectTo(*address, timeoutMs, &socket, error);
-    freeaddrinfo(found);
     if (socket == INVALID_SOCKET) return false;
     handle_ = static_cast<std::intptr_t>(socket);
     return true;

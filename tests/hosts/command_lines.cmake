@@ -25,6 +25,8 @@ set(rows
     "2|lcdhost|--lcdproc,localhost:0|--lcdproc takes [HOST][:PORT] with PORT from 1 to 65535"
     "2|lcdhost|--lcdproc,:65536|not \":65536\""
     "2|lcdhost|--lcdproc,tv:12ab|not \"tv:12ab\""
+    "2|lcdhost|--lcdproc,tv:|not \"tv:\""
+    "2|lcdhost|--lcdproc,-x|unknown option \"-x\""
     "1|lcdhost|--lcdproc,127.0.0.1:1,--once|nothing was drawn on LCDd at 127.0.0.1:1"
     "2|blockctl|hold,abc|hold takes a number of seconds"
     "2|blockctl|set,recordSize,5|ambiguous: it may mean signal.recordSize and player.recordSize"

@@ -397,7 +397,7 @@ class FakeServers(LcdprocTestCase):
         self.assertTrue(all(gap < 5.5 for gap in gaps), gaps)  # none waits past the cap,
         self.assertGreater(min(gaps[-2:]), 3, gaps)  # and a lasting fault is not hammered
         errors = self.programs.host_errors()
-        self.assertEqual(errors.count("closed the connection"), 1, errors)
+        self.assertEqual(errors.count("LCDd at"), 1, errors)
 
     @staticmethod
     def rows_drawn(lines):

@@ -189,12 +189,17 @@ class LcdprocTestCase(unittest.TestCase):
 
 
 class RealServer(LcdprocTestCase):
-    def test_rows_and_icons_of_the_tv_state(self):
+    def showing_the_sample(self, *host_options):
+        """A private LCDd showing the sample state, playing, drawn by lcdhost."""
         server = self.lcd_server()
         server.start()
         self.programs.hold_sample("set", "playState", "2")
-        self.programs.start_host(":%d" % server.port)
+        self.programs.start_host(":%d" % server.port, *host_options)
         self.assertShows(server, SAMPLE_ROWS, 15, "the sample state")
+        return server
+
+    def test_rows_and_icons_of_the_tv_state(self):
+        server = self.showing_the_sample()
         for state, icon in (("3", "||"), ("0", "[]"), ("2", ">")):
             self.programs.set("set", "playState", state)
             self.assertShows(server, SAMPLE_ROWS[:2] + [icon.ljust(6) + "Q87"], 6, "play state " + state)
@@ -205,11 +210,7 @@ class RealServer(LcdprocTestCase):
         self.assertEqual(self.programs.host_errors().count("connected"), 1)
 
     def test_a_zap_shows_within_one_refresh(self):
-        server = self.lcd_server()
-        server.start()
-        self.programs.hold_sample("set", "playState", "2")
-        self.programs.start_host(":%d" % server.port, "--refresh", "2000")
-        self.assertShows(server, SAMPLE_ROWS, 15, "the sample state")
+        server = self.showing_the_sample("--refresh", "2000")
         self.programs.set("set", "serviceLabel", "Zap Two", "set", "eventText", "20:00 News")
         changed = time.monotonic()
         self.assertShows(server, ["T Zap Two", "News"], 5, "the zap")
@@ -228,11 +229,7 @@ class RealServer(LcdprocTestCase):
         self.assertEqual(errors.count("trying again"), 1, errors)
 
     def test_a_server_restarted_mid_run(self):
-        server = self.lcd_server()
-        server.start()
-        self.programs.hold_sample("set", "playState", "2")
-        self.programs.start_host(":%d" % server.port)
-        self.assertShows(server, SAMPLE_ROWS, 15, "the sample state")
+        server = self.showing_the_sample()
         for restart in range(2):
             time.sleep(4)  # a while of normal running: the next outage is news again
             server.kill()

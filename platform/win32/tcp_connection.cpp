@@ -22,14 +22,22 @@ bool StartWinsock() {
     return started;
 }
 
+// The common faults in the English words the other builds use: the system's own text is in
+// the user's language and the ANSI code page, which the console shows garbled.
 std::string ErrorText(int code) {
-    char text[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
-                   text, sizeof text, nullptr);
-    std::string message = text;
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
-        message.pop_back();
-    return message.empty() ? "Winsock error " + std::to_string(code) : message;
+    switch (code) {
+        case WSAECONNREFUSED: return "Connection refused";
+        case WSAECONNRESET: return "Connection reset by peer";
+        case WSAECONNABORTED: return "Software caused connection abort";
+        case WSAENETDOWN: return "Network is down";
+        case WSAENETUNREACH: return "Network is unreachable";
+        case WSAEHOSTUNREACH: return "No route to host";
+        case WSAEADDRNOTAVAIL: return "Cannot assign requested address";
+        case WSAHOST_NOT_FOUND: return "Name or service not known";
+        case WSATRY_AGAIN: return "Temporary failure in name resolution";
+        case WSANO_DATA: return "No address associated with hostname";
+        default: return "Winsock error " + std::to_string(code);
+    }
 }
 
 timeval MsLeft(Clock::time_point deadline) {
@@ -38,16 +46,21 @@ timeval MsLeft(Clock::time_point deadline) {
     return timeval{static_cast<long>(left / 1000000), static_cast<long>(left % 1000000)};
 }
 
-// Waits until `socket` can be written (or, for a connect, has failed) or read, until
-// `deadline`: 1 ready, 0 timed out, -1 failed.
-int WaitFor(SOCKET socket, bool write, Clock::time_point deadline) {
+enum class Wait { kRead, kWrite, kConnect };
+
+// Waits until `socket` can be read or written, or its connect has ended, until `deadline`:
+// 1 ready, 0 timed out, -1 failed. Only a connect watches the exception set: there it means
+// the connect failed, elsewhere out-of-band data, which no recv takes, so select would return
+// at once again and again.
+int WaitFor(SOCKET socket, Wait wait, Clock::time_point deadline) {
     fd_set ready, failed;
     FD_ZERO(&ready);
     FD_ZERO(&failed);
     FD_SET(socket, &ready);
     FD_SET(socket, &failed);
     timeval left = MsLeft(deadline);
-    int count = select(0, write ? nullptr : &ready, write ? &ready : nullptr, &failed, &left);
+    int count = select(0, wait == Wait::kRead ? &ready : nullptr, wait == Wait::kRead ? nullptr : &ready,
+                       wait == Wait::kConnect ? &failed : nullptr, &left);
     return count == SOCKET_ERROR ? -1 : count > 0 ? 1 : 0;
 }
 
@@ -68,7 +81,7 @@ bool ConnectTo(const addrinfo& address, int timeoutMs, SOCKET* out, std::string*
     auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     int status = ::connect(socket, address.ai_addr, static_cast<int>(address.ai_addrlen)) == 0 ? 0 : WSAGetLastError();
     if (status == WSAEWOULDBLOCK) {
-        int ready = WaitFor(socket, true, deadline);
+        int ready = WaitFor(socket, Wait::kConnect, deadline);
         int size = sizeof status;
         if (ready == 0) status = WSAETIMEDOUT;
         else if (ready < 0) status = WSAGetLastError();
@@ -110,7 +123,7 @@ bool TcpConnection::Send(std::string_view bytes, int timeoutMs, std::string* err
     while (!bytes.empty()) {
         if (!IsOpen()) return *error = "not connected", false;
         SOCKET socket = static_cast<SOCKET>(handle_);
-        int ready = WaitFor(socket, true, deadline);
+        int ready = WaitFor(socket, Wait::kWrite, deadline);
         if (ready == 0) return *error = "the server takes nothing more", false;
         int chunk = bytes.size() > 65536 ? 65536 : static_cast<int>(bytes.size());
         int sent = ready < 0 ? SOCKET_ERROR : ::send(socket, bytes.data(), chunk, 0);
@@ -126,7 +139,7 @@ TcpConnection::Receipt TcpConnection::Receive(std::string* into, int timeoutMs, 
     SOCKET socket = static_cast<SOCKET>(handle_);
     auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (true) {
-        int ready = WaitFor(socket, false, deadline);
+        int ready = WaitFor(socket, Wait::kRead, deadline);
         if (ready == 0) return Receipt::kTimeout;
         char buffer[4096];
         int got = ready < 0 ? SOCKET_ERROR : ::recv(socket, buffer, sizeof buffer, 0);

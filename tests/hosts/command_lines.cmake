@@ -28,6 +28,7 @@ set(rows
     "2|lcdhost|--lcdproc,tv:|not \"tv:\""
     "2|lcdhost|--lcdproc,-x|unknown option \"-x\""
     "1|lcdhost|--lcdproc,127.0.0.1:1,--once|nothing was drawn on LCDd at 127.0.0.1:1"
+    "1|lcdhost|--lcdproc,127.0.0.1:1,--once|cannot connect (Connection refused)"
     "2|blockctl|hold,abc|hold takes a number of seconds"
     "2|blockctl|set,recordSize,5|ambiguous: it may mean signal.recordSize and player.recordSize"
     "2|blockctl|set,nosuchfield,5|no field \"nosuchfield\""

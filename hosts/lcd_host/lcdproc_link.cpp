@@ -40,9 +40,12 @@ std::string TooLong() { return "a line of more than " + std::to_string(LcdprocLi
 LcdprocLink::LcdprocLink(std::string host, int port, Say say, bool retries)
     : host_(std::move(host)), port_(port), say_(std::move(say)), retries_(retries) {}
 
-void LcdprocLink::Tell(const std::string& message) {
-    // Once per kind of trouble: what the server said, quoted, may differ every time.
-    if (said_.insert(message.substr(0, message.find('"'))).second) say_(message);
+bool LcdprocLink::Tell(const std::string& message) {
+    // Once per kind of trouble: what stands in brackets or quotes (the system's or the
+    // server's words) may differ every time.
+    if (!said_.insert(message.substr(0, message.find_first_of("(\""))).second) return false;
+    say_(message);
+    return true;
 }
 
 void LcdprocLink::Drop(const std::string& why) {
@@ -54,13 +57,15 @@ void LcdprocLink::Drop(const std::string& why) {
     // A fault on a connection is always worth a line; failing to connect only while nothing
     // has been said yet, so that one outage makes one message.
     std::string next = retries_ ? "; reconnecting" : "";
+    bool told = false;
     if (wasOpen && lost_)
-        Tell("LCDd at " + Address() + ": " + (everConnected_ ? "the server is gone (" : "the connection ended (") +
-             why + ")" + next);
+        told = Tell("LCDd at " + Address() + ": " +
+                    (everConnected_ ? "the server is gone (" : "the connection ended (") + why + ")" + next);
     else if (wasOpen)
-        Tell("LCDd at " + Address() + ": leaving the server: " + why + next);
+        told = Tell("LCDd at " + Address() + ": leaving the server: " + why + next);
     else if (said_.empty())
-        Tell("LCDd at " + Address() + ": cannot connect (" + why + ")" + (retries_ ? "; trying again" : ""));
+        told = Tell("LCDd at " + Address() + ": cannot connect (" + why + ")" + (retries_ ? "; trying again" : ""));
+    recoveryUntold_ = recoveryUntold_ || told;
     lost_ = false;
     nextAttempt_ = Clock::now() + delay_;
     delay_ = std::min(delay_ * 2, kLongestDelay);
@@ -68,20 +73,19 @@ void LcdprocLink::Drop(const std::string& why) {
 
 void LcdprocLink::ConnectWhenDue() {
     if (IsConnected() || Clock::now() < nextAttempt_) return;
-    bytesSent_ = bytesReceived_ = 0;
     std::string why;
     if (!connection_.Connect(host_, port_, kAnswerTimeoutMs, &why)) return Drop(why);
     if (!Handshake(&why)) return Drop(why);
     everConnected_ = true;
-    Tell("LCDd at " + Address() + ": connected, the display is " + std::to_string(width_) + "x" +
-         std::to_string(height_));
+    if (Tell("LCDd at " + Address() + ": connected, the display is " + std::to_string(width_) + "x" +
+             std::to_string(height_)))
+        recoveryUntold_ = false;
 }
 
 bool LcdprocLink::Handshake(std::string* why) {
     auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
     std::string greeting;
     if (!connection_.Send("hello\n", kAnswerTimeoutMs, why)) return lost_ = true, false;
-    bytesSent_ += 6;
     do {
         if (!ReadLine(&greeting, deadline, why)) return false;
     } while (IsNotice(greeting));
@@ -111,12 +115,15 @@ bool LcdprocLink::ParseGreeting(const std::string& line, std::string* why) {
 void LcdprocLink::Show(const LcdprocView& view) {
     wanted_ = view;
     if (!IsConnected()) return;
-    bytesSent_ = bytesReceived_ = 0;
     std::vector<std::string> lines = UpdateLines(shown_ ? &*shown_ : nullptr, view, kScreenId);
     std::string why;
     if (!TakeNotices(&why) || !Exchange(lines, &why)) return Drop(why);
     shown_ = view;
-    if (++healthyShows_ >= kHealthyShows) {
+    if (++healthyShows_ == kHealthyShows) {
+        // Trouble soon after connecting hid the "connected" line: the user hears of the
+        // recovery now.
+        if (recoveryUntold_) say_("LCDd at " + Address() + ": drawing again");
+        recoveryUntold_ = false;
         said_.clear();
         delay_ = kFirstDelay;
     }
@@ -151,7 +158,6 @@ bool LcdprocLink::Exchange(const std::vector<std::string>& lines, std::string* w
     std::string bytes;
     for (const std::string& line : lines) bytes += line + "\n";
     if (!connection_.Send(bytes, kAnswerTimeoutMs, why)) return lost_ = true, false;
-    bytesSent_ += bytes.size();
     // One answer per line, all sent at once: one round trip per refresh.
     auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
     for (const std::string& line : lines)
@@ -166,7 +172,7 @@ bool LcdprocLink::ReadAnswer(const std::string& command, Clock::time_point deadl
     } while (IsNotice(line));
     if (line == "success") return true;
     if (StartsWith(line, "huh?"))
-        return *why = "it refused " + Printable(command.substr(0, command.find(" \""))) + ": \"" + Printable(line) + "\"",
+        return *why = "it refused \"" + Printable(command.substr(0, command.find(" \""))) + "\": \"" + Printable(line) + "\"",
                false;
     return *why = "an answer that is no LCDproc answer: \"" + Printable(line) + "\"", false;
 }
@@ -178,7 +184,6 @@ bool LcdprocLink::ReadLine(std::string* line, Clock::time_point deadline, std::s
             *line = pending_.substr(0, end);
             pending_.erase(0, end + 1);
             if (!line->empty() && line->back() == '\r') line->pop_back();
-            bytesReceived_ += end + 1;
             return true;
         }
         if (pending_.size() > kLongestLine) return *why = TooLong(), false;

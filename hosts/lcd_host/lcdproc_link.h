@@ -41,10 +41,6 @@ public:
     // Sends what changed since the view the server shows; keeps `view` for a reconnection.
     void Show(const LcdprocView& view);
 
-    // Bytes sent and received by the last Show or connection, for measuring.
-    std::size_t BytesSent() const { return bytesSent_; }
-    std::size_t BytesReceived() const { return bytesReceived_; }
-
     std::string Address() const {
         bool ipv6 = host_.find(':') != std::string::npos;
         return (ipv6 ? "[" + host_ + "]" : host_) + ":" + std::to_string(port_);
@@ -58,7 +54,7 @@ private:
     bool ReadLine(std::string* line, Clock::time_point deadline, std::string* why);
     bool ReadAnswer(const std::string& command, Clock::time_point deadline, std::string* why);
     void Drop(const std::string& why);
-    void Tell(const std::string& message);
+    bool Tell(const std::string& message);  // false when that kind was told already
 
     std::string host_;
     int port_;
@@ -72,10 +68,9 @@ private:
     bool retries_;
     bool everConnected_ = false;
     bool lost_ = false;  // the fault was the connection's, not the server's words
+    bool recoveryUntold_ = false;
     int healthyShows_ = 0;
     Clock::time_point nextAttempt_{};
     std::chrono::milliseconds delay_ = kFirstDelay;
     std::set<std::string> said_;
-    std::size_t bytesSent_ = 0;
-    std::size_t bytesReceived_ = 0;
 };

@@ -259,7 +259,10 @@ TEST_F(TextFields, TextAnswersMatchAPlainModelOnGeneratedContents) {
     }
 }
 
+// A block that cannot be mapped (here: no name at all) leaves the stand-in in place.
 TEST_F(TextFields, AnUnmappedBlockAnswersAsAnEmptyOne) {
+    Put(Player().serviceLabel, "Jedynka");
+    vistune::DisconnectDisplay();
     vistune::ConnectDisplay(nullptr);
     EXPECT_STREQ(AnswerTextField("Type"), "TV");
     EXPECT_STREQ(AnswerTextField("ServiceLabel"), "");

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 
 #include "platform/event.h"
@@ -19,6 +21,11 @@ constexpr int kEndedWorkerExitMs = 1000;
 constexpr int kHandOverWaitMs = 5000;
 // A host may finish updating its state just after telling us of a change.
 constexpr int kFollowUpPollMs = 250;
+// A worker that outlived its stop's wait has at most the query in flight left to finish. A
+// host that has not answered it in this long is taken for hung, and the next worker polls
+// all the same rather than leave the LCD stale for good.
+constexpr int kPredecessorWaitMs = 10000;
+constexpr int kPredecessorCheckMs = 5;
 
 struct WorkerControl {
     std::atomic<int> holders{2};  // the worker and the entry points
@@ -30,10 +37,18 @@ struct WorkerControl {
     platform::WorkerThread* thread = nullptr;  // the stop's to release
 };
 
-// The started worker, if any; whoever takes it out owns its stop.
+// Makes checking for a started worker and starting one a single step, whichever threads
+// the host calls us from. Held only for that step and for taking the worker out; never
+// while anything waits, so a call re-entered during a stop's wait cannot deadlock.
+std::mutex slotLock;
+// The started worker, if any; whoever takes it out (under slotLock) owns its stop.
 std::atomic<WorkerControl*> current{nullptr};
-// Stops that are still waiting for their worker.
-std::atomic<int> stopsWaiting{0};
+// Stops that are still waiting for their worker (under slotLock).
+int stopsWaiting = 0;
+// The one worker that may touch the block and ask the host. A new worker waits for the
+// one before it, so two never poll at once and an ending one never writes its isRunning 0
+// over the new one's 1.
+std::atomic<WorkerControl*> poller{nullptr};
 // Workers that have not yet made their last access to the block, including any that
 // outlived a stop's wait.
 std::atomic<int> liveWorkers{0};
@@ -72,25 +87,56 @@ void PollOnce(const WorkerControl& control) {
     if (control.running.load()) platform::SendHostQuery(window, kPlayerQuery, &block->player);
 }
 
+// Waits until no older worker touches the block. False when told to stop first; after
+// kPredecessorWaitMs it takes the block from an older worker stuck in the host's answer,
+// which then writes nothing more.
+bool TakeTheBlock(WorkerControl* control) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPredecessorWaitMs);
+    for (;;) {
+        WorkerControl* none = nullptr;
+        if (poller.compare_exchange_strong(none, control)) return true;
+        if (!control->running.load()) return false;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            poller.store(control);
+            return true;
+        }
+        platform::WaitForEvent(control->wake, kPredecessorCheckMs);
+        // The flags behind a wake-up are read at the next check or by the first poll.
+        platform::ClearEvent(control->wake);
+    }
+}
+
+void LeaveTheBlock(WorkerControl* control) {
+    if (poller.load() != control) return;  // a successor took it over
+    // A worker that stopped polling must not leave the display believing it runs.
+    SetIsRunning(0);
+    poller.compare_exchange_strong(control, nullptr);
+}
+
+void PollUntilStopped(WorkerControl& control) {
+    bool followUpDue = false;
+    while (control.running.load()) {
+        PollOnce(control);
+        int waitMs = CycleWaitMs(CurrentSettings().refreshInterval.load());
+        if (followUpDue) waitMs = std::min(waitMs, kFollowUpPollMs);
+        platform::WaitForEvent(control.wake, waitMs);
+        // Cleared before the flags are read: a stop or a change signalled after this is
+        // seen at the next wait.
+        platform::ClearEvent(control.wake);
+        followUpDue = control.pollNow.exchange(false);
+    }
+}
+
 void RunWorker(void* argument) {
     auto* control = static_cast<WorkerControl*>(argument);
     // A host may answer the first poll with On_Exit: by then the stop must find this
     // worker, its thread included.
     platform::WaitForEvent(control->handedOver, kHandOverWaitMs);
-    StampSizes();
-    bool followUpDue = false;
-    while (control->running.load()) {
-        PollOnce(*control);
-        int waitMs = CycleWaitMs(CurrentSettings().refreshInterval.load());
-        if (followUpDue) waitMs = std::min(waitMs, kFollowUpPollMs);
-        platform::WaitForEvent(control->wake, waitMs);
-        // Cleared before the flags are read: a stop or a change signalled after this is
-        // seen at the next wait.
-        platform::ClearEvent(control->wake);
-        followUpDue = control->pollNow.exchange(false);
+    if (TakeTheBlock(control)) {
+        StampSizes();
+        PollUntilStopped(*control);
+        LeaveTheBlock(control);
     }
-    // A worker that stopped polling must not leave the display believing it runs.
-    SetIsRunning(0);
     liveWorkers.fetch_sub(1);
     platform::SignalEvent(control->stopped);
     LetGo(control);
@@ -107,6 +153,7 @@ void TellToStop(WorkerControl* control) {
 struct UnloadGuard {
     ~UnloadGuard() {
         int waitMs = StopWaitMs(CurrentSettings().refreshInterval.load());
+        std::unique_lock<std::mutex> lock(slotLock);
         if (WorkerControl* control = current.exchange(nullptr)) {
             TellToStop(control);
             // Only the end of the process gets here with a worker: its reference kept the
@@ -114,6 +161,7 @@ struct UnloadGuard {
             platform::AbandonWorkerThread(control->thread);
             LetGo(control);
         }
+        lock.unlock();
         platform::AwaitWorkersBeforeUnload(NoWorkerLeft, waitMs);
     }
 };
@@ -130,7 +178,8 @@ int StopWaitMs(std::int32_t refreshInterval) {
 }
 
 int StartWorker() {
-    if (current.load() || stopsWaiting.load() > 0) return 1;
+    std::lock_guard<std::mutex> lock(slotLock);
+    if (current.load() || stopsWaiting > 0) return 1;
     Block();  // the mapping exists before the guard, so it is released after it
     static UnloadGuard guard;
     void* memory = std::malloc(sizeof(WorkerControl));
@@ -156,12 +205,12 @@ int StartWorker() {
 
 int StopWorker() {
     SetIsRunning(0);
-    // Counted before the worker is taken, so no start slips in between.
-    stopsWaiting.fetch_add(1);
-    WorkerControl* control = current.exchange(nullptr);
-    if (control == nullptr) {
-        stopsWaiting.fetch_sub(1);
-        return 0;
+    WorkerControl* control = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(slotLock);
+        control = current.exchange(nullptr);
+        if (control == nullptr) return 0;
+        ++stopsWaiting;
     }
     TellToStop(control);
     // A host that stops us from inside its answer to our own query, on the worker's thread,
@@ -171,12 +220,17 @@ int StopWorker() {
                                                       StopWaitMs(CurrentSettings().refreshInterval.load()));
     // A worker that signalled its end is only a return away from it.
     platform::ReleaseWorkerThread(control->thread, ended ? kEndedWorkerExitMs : 0);
-    stopsWaiting.fetch_sub(1);
+    {
+        std::lock_guard<std::mutex> lock(slotLock);
+        --stopsWaiting;
+    }
     LetGo(control);
     return 0;
 }
 
+// Under the lock, so a stop on another thread cannot free the worker's control meanwhile.
 void PollSoon() {
+    std::lock_guard<std::mutex> lock(slotLock);
     if (WorkerControl* control = current.load()) {
         control->pollNow.store(true);
         platform::SignalEvent(control->wake);

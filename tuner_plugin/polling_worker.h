@@ -1,11 +1,16 @@
 // The worker thread that has the TV host fill the block every refresh interval.
 //
-// Threads: the host's entry-point thread starts and stops workers; each worker runs on a
-// thread of its own. They share the settings and host window (atomics in plugin_state) and
-// a WorkerControl per worker: `running` tells the worker to go on, `wake` cuts its wait
-// short, `stopped` tells the stop that it has ended. The control is freed by whichever of
-// the two lets go of it last, so a worker that outlives a stop's wait never signals a
-// closed event.
+// Threads: the host may call the entry points from any of its threads, even several at
+// once; each worker runs on a thread of its own. They share the settings and host window
+// (atomics in plugin_state) and a WorkerControl per worker: `running` tells the worker to
+// go on, `wake` cuts its wait short, `stopped` tells the stop that it has ended. The control
+// is freed by whichever of the two lets go of it last, so a worker that outlived a stop's
+// wait never signals a closed event.
+//
+// One worker at most polls: starting one is a single locked step, and a worker that
+// outlived its stop's wait is waited for by its successor, on the successor's thread, for
+// at most 10 s (it has at most one query left; a host that answers nothing in 10 s is
+// taken for hung). Only the polling worker writes the block.
 //
 // A stop's wait answers the messages other threads send the host window, and the host's
 // handler for one of them may call an entry point again. So a stop takes its worker out of

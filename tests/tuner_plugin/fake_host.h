@@ -1,6 +1,8 @@
 // A TV host for the tuner plug-in's tests, on the emulator's window: a real window with the
 // plug-in's menu on Windows, callbacks on Linux. It answers the queries like the real host
 // and records them. On Windows the queries arrive as messages, so tests wait by pumping.
+// On Linux each query runs on the asking thread, so the host sees two workers polling at
+// once as queries that overlap; on Windows its one thread answers them in turn.
 #pragma once
 
 #include <atomic>
@@ -38,6 +40,12 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         queries_.clear();
     }
+    // Queries that began while another was being answered: two workers polling at once.
+    int Overlaps() const { return overlaps_.load(); }
+    int QueriesBegun() const { return begun_.load(); }
+    // For a test in which overlapping queries are what it expects.
+    void ForgetOverlaps() { overlaps_ = 0; }
+
     bool Checked(int item) { return platform::TvMenuItemChecked(window_, item); }
     std::string Label() { return platform::TvMenuItemText(window_, glyphbox::kRefreshItem); }
 
@@ -73,8 +81,15 @@ private:
 
     static void Query(void* context, std::uint32_t command, void* record) {
         FakeHost& host = Self(context);
-        if (int delay = host.answerDelayMs.load())
-            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        // Read first, so a test that sees the query begun may change it for the next ones.
+        int delayMs = host.answerDelayMs.load();
+        if (host.answering_.fetch_add(1) > 0) ++host.overlaps_;
+        ++host.begun_;
+        Answer(host, delayMs, command, record);
+        --host.answering_;
+    }
+    static void Answer(FakeHost& host, int delayMs, std::uint32_t command, void* record) {
+        if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         if (host.reenter_.exchange(false)) {
             host.reenteredElsewhere_ = std::this_thread::get_id() != host.owner_;
             host.reentry_();
@@ -101,6 +116,9 @@ private:
     std::function<void()> reentry_;
     std::atomic<bool> reenter_{false};
     std::atomic<bool> reenteredElsewhere_{false};
+    std::atomic<int> answering_{0};
+    std::atomic<int> overlaps_{0};
+    std::atomic<int> begun_{0};
     std::thread::id owner_ = std::this_thread::get_id();
     mutable std::mutex mutex_;
     std::vector<std::uint32_t> queries_;

@@ -27,6 +27,7 @@ protected:
     }
     void TearDown() override {
         glyphbox::Exit();
+        EXPECT_EQ(host_.Overlaps(), 0) << "two workers polled at once";
         std::filesystem::remove(settingsFile_);
     }
 

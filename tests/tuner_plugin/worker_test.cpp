@@ -1,3 +1,4 @@
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -14,6 +15,32 @@ using glyphbox::kPlayerQuery;
 using glyphbox::kSignalQuery;
 
 class TunerWorker : public TunerTest {};
+
+// Reads isRunning as the display does, as often as it can, on a thread of its own: counts
+// the times it read 0 after it had read 1.
+class RunningWatch {
+public:
+    explicit RunningWatch(const StatusBlock* block)
+        : thread_([this, block] {
+              while (watching_.load()) {
+                  std::int8_t value = std::atomic_ref<const std::int8_t>(block->isRunning).load();
+                  if (value == 1) sawOne_ = true;
+                  else if (sawOne_) ++zerosAfterOne_;
+              }
+          }) {}
+    ~RunningWatch() { Stop(); }
+    int Stop() {
+        watching_ = false;
+        if (thread_.joinable()) thread_.join();
+        return zerosAfterOne_;
+    }
+
+private:
+    std::atomic<bool> watching_{true};
+    bool sawOne_ = false;
+    int zerosAfterOne_ = 0;
+    std::thread thread_;
+};
 
 constexpr char kFast[] = "[Options]\r\nRefresh=20\r\n";
 
@@ -214,6 +241,52 @@ TEST_F(TunerWorker, ExitThenStartThenAnEventRunsAFreshWorker) {
     glyphbox::Event();
     ASSERT_TRUE(host_.WaitForQueries(2));
     for (std::uint32_t query : host_.Queries()) EXPECT_EQ(query, kPlayerQuery);
+}
+
+// A worker that outlived its stop's wait (the host was slow to answer) finishes its query
+// before the next worker polls, and its end never makes the display read "not running"
+// while the next one polls.
+TEST_F(TunerWorker, AWorkerThatOutlivedItsStopIsWaitedForByTheNext) {
+    StartWith(kFast);
+    host_.answerDelayMs = 400;
+    glyphbox::Event();
+    // On Linux the worker is now inside a 400 ms answer, which the stop's 40 ms wait does
+    // not see the end of.
+    ASSERT_TRUE(host_.PumpUntil([&] { return host_.QueriesBegun() >= 2; }));
+    glyphbox::Exit();
+    host_.answerDelayMs = 0;
+    RunningWatch display(display_.View());
+    StartWith(kFast);
+    glyphbox::Event();
+    EXPECT_TRUE(host_.PumpUntil([] { return glyphbox::LiveWorkers() == 1; }, 10000));
+    std::size_t asked = host_.Queries().size();
+    EXPECT_TRUE(host_.PumpUntil([&] { return host_.Queries().size() >= asked + 6; }));
+    EXPECT_EQ(display.Stop(), 0) << "isRunning read 0 while the new worker polled";
+}
+
+// On Linux a host's answer can hang without blocking the host: the next worker must not
+// wait for it for ever. It takes over after 10 s, and the stuck worker writes nothing when
+// its answer finally comes.
+TEST_F(TunerWorker, AWorkerStuckInTheHostIsTakenOverAfterTenSeconds) {
+    if (UsingWineProfileCalls()) GTEST_SKIP() << "on Windows a hung answer blocks the host's only thread";
+    StartWith(kFast);
+    host_.answerDelayMs = 13000;
+    glyphbox::Event();
+    ASSERT_TRUE(host_.PumpUntil([&] { return host_.QueriesBegun() >= 1; }));
+    host_.answerDelayMs = 0;
+    glyphbox::Exit();
+    StartWith(kFast);
+    Clock::time_point start = Clock::now();
+    glyphbox::Event();
+    ASSERT_TRUE(host_.PumpUntil([&] { return host_.QueriesBegun() >= 2; }, 15000));
+    long long tookOverMs = MillisecondsSince(start);
+    EXPECT_GE(tookOverMs, 9000) << "the new worker did not wait for the stuck one";
+    EXPECT_LT(tookOverMs, 12500) << "the new worker waited for the stuck one's answer";
+    RunningWatch display(display_.View());
+    EXPECT_TRUE(host_.PumpUntil([] { return glyphbox::LiveWorkers() == 1; }, 10000));
+    host_.Pump(100);
+    EXPECT_EQ(display.Stop(), 0) << "the stuck worker's end wrote isRunning 0";
+    host_.ForgetOverlaps();
 }
 
 TEST_F(TunerWorker, ExitWithoutAWorkerNeitherWaitsNorFails) {

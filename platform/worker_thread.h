@@ -25,6 +25,9 @@ bool IsWorkerThreadCurrent(const WorkerThread* thread);
 // of the process. Null is ignored.
 void AbandonWorkerThread(WorkerThread* thread);
 
+// Gives the processor to another ready thread, if any; for waits of a few steps.
+void YieldToOtherThreads();
+
 // Called as the library is unloaded, after the workers were told to stop: waits at most
 // `timeoutMs` for `finished()` to answer true where that is allowed. Windows forbids
 // waiting inside the unload notification, and its workers hold their own module reference,

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
-#include <mutex>
+#include <mutex>  // std::lock_guard
 #include <new>
 
 #include "platform/event.h"
@@ -25,7 +24,7 @@ constexpr int kFollowUpPollMs = 250;
 // host that has not answered it in this long is taken for hung, and the next worker polls
 // all the same rather than leave the LCD stale for good.
 constexpr int kPredecessorWaitMs = 10000;
-constexpr int kPredecessorCheckMs = 5;
+constexpr int kPredecessorCheckMs = 10;
 
 struct WorkerControl {
     std::atomic<int> holders{2};  // the worker and the entry points
@@ -37,10 +36,23 @@ struct WorkerControl {
     platform::WorkerThread* thread = nullptr;  // the stop's to release
 };
 
+// Held for a few steps only, never while anything waits, so waiting for it is a yield; a
+// std::mutex would bring the runtime's error machinery into the DLL, four times its size.
+class SpinLock {
+public:
+    void lock() {
+        while (taken_.test_and_set(std::memory_order_acquire)) platform::YieldToOtherThreads();
+    }
+    void unlock() { taken_.clear(std::memory_order_release); }
+
+private:
+    std::atomic_flag taken_ = ATOMIC_FLAG_INIT;
+};
+
 // Makes checking for a started worker and starting one a single step, whichever threads
 // the host calls us from. Held only for that step and for taking the worker out; never
 // while anything waits, so a call re-entered during a stop's wait cannot deadlock.
-std::mutex slotLock;
+SpinLock slotLock;
 // The started worker, if any; whoever takes it out (under slotLock) owns its stop.
 std::atomic<WorkerControl*> current{nullptr};
 // Stops that are still waiting for their worker (under slotLock).
@@ -88,21 +100,19 @@ void PollOnce(const WorkerControl& control) {
 }
 
 // Waits until no older worker touches the block. False when told to stop first; after
-// kPredecessorWaitMs it takes the block from an older worker stuck in the host's answer,
-// which then writes nothing more.
+// about kPredecessorWaitMs it takes the block from an older worker stuck in the host's
+// answer, which then writes nothing more.
 bool TakeTheBlock(WorkerControl* control) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPredecessorWaitMs);
-    for (;;) {
+    for (int waitedMs = 0;; waitedMs += kPredecessorCheckMs) {
         WorkerControl* none = nullptr;
         if (poller.compare_exchange_strong(none, control)) return true;
         if (!control->running.load()) return false;
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (waitedMs >= kPredecessorWaitMs) {
             poller.store(control);
             return true;
         }
-        platform::WaitForEvent(control->wake, kPredecessorCheckMs);
-        // The flags behind a wake-up are read at the next check or by the first poll.
-        platform::ClearEvent(control->wake);
+        // Only this worker signals its own end, so this is a plain pause.
+        platform::WaitForEvent(control->stopped, kPredecessorCheckMs);
     }
 }
 
@@ -142,6 +152,11 @@ void RunWorker(void* argument) {
     LetGo(control);
 }
 
+WorkerControl* TakeCurrent() {
+    std::lock_guard<SpinLock> lock(slotLock);
+    return current.exchange(nullptr);
+}
+
 // Tells the worker to stop, cutting its wait short.
 void TellToStop(WorkerControl* control) {
     control->running.store(false);
@@ -153,15 +168,13 @@ void TellToStop(WorkerControl* control) {
 struct UnloadGuard {
     ~UnloadGuard() {
         int waitMs = StopWaitMs(CurrentSettings().refreshInterval.load());
-        std::unique_lock<std::mutex> lock(slotLock);
-        if (WorkerControl* control = current.exchange(nullptr)) {
+        if (WorkerControl* control = TakeCurrent()) {
             TellToStop(control);
             // Only the end of the process gets here with a worker: its reference kept the
             // library loaded through any unload by the host.
             platform::AbandonWorkerThread(control->thread);
             LetGo(control);
         }
-        lock.unlock();
         platform::AwaitWorkersBeforeUnload(NoWorkerLeft, waitMs);
     }
 };
@@ -178,7 +191,7 @@ int StopWaitMs(std::int32_t refreshInterval) {
 }
 
 int StartWorker() {
-    std::lock_guard<std::mutex> lock(slotLock);
+    std::lock_guard<SpinLock> lock(slotLock);
     if (current.load() || stopsWaiting > 0) return 1;
     Block();  // the mapping exists before the guard, so it is released after it
     static UnloadGuard guard;
@@ -207,7 +220,7 @@ int StopWorker() {
     SetIsRunning(0);
     WorkerControl* control = nullptr;
     {
-        std::lock_guard<std::mutex> lock(slotLock);
+        std::lock_guard<SpinLock> lock(slotLock);
         control = current.exchange(nullptr);
         if (control == nullptr) return 0;
         ++stopsWaiting;
@@ -221,7 +234,7 @@ int StopWorker() {
     // A worker that signalled its end is only a return away from it.
     platform::ReleaseWorkerThread(control->thread, ended ? kEndedWorkerExitMs : 0);
     {
-        std::lock_guard<std::mutex> lock(slotLock);
+        std::lock_guard<SpinLock> lock(slotLock);
         --stopsWaiting;
     }
     LetGo(control);
@@ -230,7 +243,7 @@ int StopWorker() {
 
 // Under the lock, so a stop on another thread cannot free the worker's control meanwhile.
 void PollSoon() {
-    std::lock_guard<std::mutex> lock(slotLock);
+    std::lock_guard<SpinLock> lock(slotLock);
     if (WorkerControl* control = current.load()) {
         control->pollNow.store(true);
         platform::SignalEvent(control->wake);

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <pthread.h>
+#include <sched.h>
 #include <time.h>
 
 #include <cstdlib>
@@ -87,6 +88,8 @@ void AbandonWorkerThread(WorkerThread* worker) {
     pthread_detach(worker->thread);
     std::free(worker);
 }
+
+void YieldToOtherThreads() { sched_yield(); }
 
 void AwaitWorkersBeforeUnload(bool (*finished)(), int timeoutMs) {
     const timespec pause{0, 1000000};  // 1 ms

@@ -63,6 +63,8 @@ bool IsWorkerThreadCurrent(const WorkerThread* worker) {
 
 void AbandonWorkerThread(WorkerThread* worker) { ReleaseWorkerThread(worker, 0); }
 
+void YieldToOtherThreads() { SwitchToThread(); }
+
 void AwaitWorkersBeforeUnload(bool (*)(), int) {}
 
 }  // namespace platform

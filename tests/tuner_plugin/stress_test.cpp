@@ -43,9 +43,12 @@ protected:
         auto elapsed = std::chrono::steady_clock::now() - start;
         std::vector<std::uint32_t> queries = host_.Queries();
         // The first of them may be the second half of a cycle.
-        if (!queries.empty() && queries.front() == glyphbox::kPlayerQuery) queries.erase(queries.begin());
-        auto cycles = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / kIntervalMs + 2;
-        EXPECT_LE(queries.size(), static_cast<std::size_t>(2 * cycles)) << "more than one worker's pace";
+        if (!queries.empty() && queries.front() == glyphbox::kPlayerQuery)
+            queries.erase(queries.begin());
+        auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+        auto cycles = elapsedMs / kIntervalMs + 2;
+        EXPECT_LE(queries.size(), static_cast<std::size_t>(2 * cycles))
+            << "more than one worker's pace";
         for (std::size_t i = 0; i + 1 < queries.size(); i += 2) {
             ASSERT_EQ(queries[i], glyphbox::kSignalQuery) << i;
             ASSERT_EQ(queries[i + 1], glyphbox::kPlayerQuery) << i;
@@ -66,7 +69,8 @@ TEST_F(TunerStress, TenThousandStartsAndStopsLeaveNoWorkerBehind) {
 // with On_Exit on the host's thread. The host fails any query that overlaps another.
 TEST_F(TunerStress, StormsOfEntryPointsFromFourThreadsNeverLeaveTwoWorkersPolling) {
     constexpr char kStorm[] = "[Options]\r\nRefresh=5\r\n";
-    const int kMenuItems[] = {glyphbox::kEnabledItem, glyphbox::kSignalItem, glyphbox::kRefreshItem, 4711};
+    const int kMenuItems[] = {glyphbox::kEnabledItem, glyphbox::kSignalItem, glyphbox::kRefreshItem,
+                              4711};
     const int rounds = 4;
     const int callsPerThread = 1000;
     host_.answerDelayMs = 1;  // long enough for a second worker's query to meet the first's

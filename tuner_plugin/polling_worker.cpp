@@ -191,10 +191,11 @@ int StopWaitMs(std::int32_t refreshInterval) {
 }
 
 int StartWorker() {
-    std::lock_guard<SpinLock> lock(slotLock);
-    if (current.load() || stopsWaiting > 0) return 1;
+    // Mapping the block may wait on another process, so it is not done under the lock.
     Block();  // the mapping exists before the guard, so it is released after it
     static UnloadGuard guard;
+    std::lock_guard<SpinLock> lock(slotLock);
+    if (current.load() || stopsWaiting > 0) return 1;
     void* memory = std::malloc(sizeof(WorkerControl));
     if (memory == nullptr) return 0;
     auto* control = new (memory) WorkerControl;

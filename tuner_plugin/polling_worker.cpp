@@ -44,6 +44,15 @@ public:
         while (taken_.test_and_set(std::memory_order_acquire)) platform::YieldToOtherThreads();
     }
     void unlock() { taken_.clear(std::memory_order_release); }
+    // For the process's end, where Windows has already ended every other thread, perhaps
+    // one that held the lock.
+    bool TryLockFor(int attempts) {
+        for (int attempt = 0; attempt < attempts; ++attempt) {
+            if (!taken_.test_and_set(std::memory_order_acquire)) return true;
+            platform::YieldToOtherThreads();
+        }
+        return false;
+    }
 
 private:
     std::atomic_flag taken_ = ATOMIC_FLAG_INIT;
@@ -152,9 +161,13 @@ void RunWorker(void* argument) {
     LetGo(control);
 }
 
-WorkerControl* TakeCurrent() {
-    std::lock_guard<SpinLock> lock(slotLock);
-    return current.exchange(nullptr);
+// At the process's end: a lock whose holder is gone is not waited for.
+WorkerControl* TakeCurrentAtEnd() {
+    constexpr int kAttempts = 10000;
+    if (!slotLock.TryLockFor(kAttempts)) return current.exchange(nullptr);
+    WorkerControl* control = current.exchange(nullptr);
+    slotLock.unlock();
+    return control;
 }
 
 // Tells the worker to stop, cutting its wait short.
@@ -168,7 +181,7 @@ void TellToStop(WorkerControl* control) {
 struct UnloadGuard {
     ~UnloadGuard() {
         int waitMs = StopWaitMs(CurrentSettings().refreshInterval.load());
-        if (WorkerControl* control = TakeCurrent()) {
+        if (WorkerControl* control = TakeCurrentAtEnd()) {
             TellToStop(control);
             // Only the end of the process gets here with a worker: its reference kept the
             // library loaded through any unload by the host.
@@ -191,10 +204,10 @@ int StopWaitMs(std::int32_t refreshInterval) {
 }
 
 int StartWorker() {
-    // Mapping the block may wait on another process, so it is not done under the lock.
-    Block();  // the mapping exists before the guard, so it is released after it
-    static UnloadGuard guard;
+    Block();  // mapped at load; the mapping exists before the guard, so it outlives it
     std::lock_guard<SpinLock> lock(slotLock);
+    // Statics are not guarded against threads here (-fno-threadsafe-statics): the lock is.
+    static UnloadGuard guard;
     if (current.load() || stopsWaiting > 0) return 1;
     void* memory = std::malloc(sizeof(WorkerControl));
     if (memory == nullptr) return 0;

@@ -9,8 +9,9 @@
 //
 // One worker at most polls: starting one is a single locked step, and a worker that
 // outlived its stop's wait is waited for by its successor, on the successor's thread, for
-// at most 10 s (it has at most one query left; a host that answers nothing in 10 s is
-// taken for hung). Only the polling worker writes the block.
+// about 10 s (it has at most one query left). A host that answers nothing in that time is
+// taken for hung: only then the successor polls beside the stuck query. Only the polling
+// worker writes the block.
 //
 // A stop's wait answers the messages other threads send the host window, and the host's
 // handler for one of them may call an entry point again. So a stop takes its worker out of

@@ -139,7 +139,8 @@ TEST_F(Chain, TheLcdFollowsTheTvHost) {
 }
 
 TEST_F(Chain, AnLcdStartedAloneShowsTheEmptyBlockThenTheTvHostArrives) {
-    platform::ChildProcess lcd = StartLcdHost("6");
+    // Long enough for a TV host that a busy machine starts slowly to reach its first poll.
+    platform::ChildProcess lcd = StartLcdHost("20");
     ASSERT_TRUE(lcd.running);
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     platform::ChildProcess tv = StartTvHost("service radio 3 \"Trójka\" \"P\" \"\"\nat 6 quit\n");

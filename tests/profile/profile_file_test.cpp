@@ -109,7 +109,8 @@ TEST_F(ProfileFileCore, AMegabytesLongValueDoesNotStallTheSettingsReads) {
     EXPECT_EQ(file_.ReadInt("Options", "Refresh", 2000, 10), 500);
     EXPECT_EQ(file_.ReadInt("Options", "Signal", 1, 10), 1);
     EXPECT_EQ(std::strlen(file_.ReadValue("Options", "Enabled", nullptr).get()), 4u << 20);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+    // The fault took minutes; a busy machine under Wine takes several seconds.
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 30.0);
 }
 
 TEST_F(ProfileFileCore, AStringCutToTheBufferFillsItWithoutTerminator) {

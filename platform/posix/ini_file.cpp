@@ -70,17 +70,19 @@ FileText Decode(std::string bytes) {
     return file;
 }
 
-std::string Encode(const FileText& file) {
-    if (file.encoding == Encoding::kAnsi) return file.text;
+std::string Encode(FileText file) {
+    if (file.encoding == Encoding::kAnsi) return std::move(file.text);
     bool big = file.encoding == Encoding::kUtf16Be;
     std::string_view body = std::string_view(file.text).substr(sizeof kUtf8Mark - 1);
     return (big ? "\xFE\xFF" : "\xFF\xFE") + Utf16FromUtf8(body, big) + file.oddByte;
 }
 
-// False for a file that grows past the size bound while it is read.
-bool ReadAll(int fd, std::string* out) {
-    char chunk[65536];
+// False for a file that grows past the size bound while it is read. `expected` bytes are
+// made room for at once, so a large file is not copied as the text grows.
+bool ReadAll(int fd, off_t expected, std::string* out) {
     out->clear();
+    out->reserve(static_cast<std::size_t>(expected < kLargestFile ? expected : kLargestFile) + 1);
+    char chunk[65536];
     while (true) {
         ssize_t got = read(fd, chunk, sizeof chunk);
         if (got == 0) return true;
@@ -234,8 +236,9 @@ std::shared_ptr<const Document> ReadFile(const char* path) {
         close(fd);
         return cache.document;
     }
+    cache = CachedFile{};  // its text is not kept beside the new one's
     std::string bytes;
-    bool read = ReadAll(fd, &bytes);
+    bool read = ReadAll(fd, info.st_size, &bytes);
     close(fd);
     if (!read) return empty;
     auto document = std::make_shared<const Document>(Decode(std::move(bytes)).text);
@@ -261,16 +264,16 @@ bool EditFile(const char* path, const std::function<bool(Document&)>& edit) {
     if (exists) {
         int fd = OpenRegularFile(target.c_str(), &info);
         std::string bytes;
-        bool read = fd >= 0 && ReadAll(fd, &bytes);
+        bool read = fd >= 0 && ReadAll(fd, info.st_size, &bytes);
         if (fd >= 0) close(fd);
         if (!read || TooLarge(info)) return false;
         file = Decode(std::move(bytes));
     }
-    Document document(file.text);
+    Document document(std::move(file.text));
     if (!edit(document)) return true;
     if (exists && IsReadOnly(target, info)) return false;
-    file.text = document.Bytes();
-    std::string bytes = Encode(file);
+    file.text = document.TakeBytes();
+    std::string bytes = Encode(std::move(file));
     // A file past the bound would be refused by every later call, losing all its settings.
     if (static_cast<long long>(bytes.size()) > kLargestFile) return false;
     bool saved = SaveAtomically(target, bytes, exists ? &info : nullptr);

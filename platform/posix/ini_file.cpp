@@ -18,8 +18,8 @@ namespace ini {
 namespace {
 
 // File times come from a coarse clock, so a file changed again within the same tick keeps
-// its time. Only files left alone this long are kept parsed: any later change must then
-// show as a new time.
+// its times. Only files left alone this long are kept parsed: any later change must then
+// show as a new change time.
 constexpr time_t kSettledSeconds = 2;
 // A writer waits this long for another to finish, so a save against a lock held by a hung
 // process ends in about a second instead of stalling the host.
@@ -41,17 +41,23 @@ struct CachedFile {
     ino_t inode = 0;
     off_t size = 0;
     timespec modified{};
+    timespec changed{};
     std::shared_ptr<const Document> document;
 };
 
 std::mutex cacheMutex;
 CachedFile cache;
 
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The change time is compared too: a restore with `cp -p` or `touch -r` puts the old
+// modification time back, but no one can set the change time.
 bool SameFile(const CachedFile& cached, const char* path, const struct stat& info) {
     return cached.document && cached.path == path && cached.device == info.st_dev &&
            cached.inode == info.st_ino && cached.size == info.st_size &&
-           cached.modified.tv_sec == info.st_mtim.tv_sec &&
-           cached.modified.tv_nsec == info.st_mtim.tv_nsec;
+           SameTime(cached.modified, info.st_mtim) && SameTime(cached.changed, info.st_ctim);
 }
 
 // A UTF-16 file is edited as UTF-8 behind a UTF-8 mark, which the conversion back removes;
@@ -244,8 +250,10 @@ std::shared_ptr<const Document> ReadFile(const char* path) {
     auto document = std::make_shared<const Document>(Decode(std::move(bytes)).text);
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    if (info.st_mtim.tv_sec + kSettledSeconds <= now.tv_sec)
-        cache = {path, info.st_dev, info.st_ino, info.st_size, info.st_mtim, document};
+    if (info.st_mtim.tv_sec + kSettledSeconds <= now.tv_sec &&
+        info.st_ctim.tv_sec + kSettledSeconds <= now.tv_sec)
+        cache = {path, info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim,
+                 document};
     return document;
 }
 

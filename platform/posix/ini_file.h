@@ -13,10 +13,10 @@ namespace ini {
 // this size is refused (read as empty, never written) rather than stalling every call.
 constexpr long long kLargestFile = 32ll << 20;
 
-// The file's current content, parsed; empty when the file is missing, unreadable, no
-// regular file or past kLargestFile. The last file parsed is kept and used again while its
-// inode, size and modification time stay the same. A file with a UTF-16 byte-order mark is given as UTF-8
-// behind a UTF-8 mark.
+// The file's current content; empty when the file is missing, unreadable, no regular file
+// or past kLargestFile. The last file read is kept and used again while its inode, size,
+// modification and change times stay the same. A file with a UTF-16 byte-order mark is
+// given as UTF-8 behind a UTF-8 mark.
 std::shared_ptr<const Document> ReadFile(const char* path);
 
 // Applies `edit` to the file's current content while holding a lock that serialises

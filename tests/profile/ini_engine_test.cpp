@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "platform/posix/ini_file.h"
 #include "platform/profile_calls.h"
@@ -358,6 +359,24 @@ TEST_F(IniEngine, AFileOfShortLinesUnderTheSizeBoundIsReadAndWrittenInBoundedMem
         EXPECT_LT(peaks[0], 4 * size) << "bytes to read a file of " << size;
         EXPECT_LT(peaks[1], 4 * size) << "bytes to write a file of " << size;
         EXPECT_LT(peaks[2], 4 * size) << "bytes to list a section of a file of " << size;
+    }
+}
+
+// A restore (`cp -p backup.ini settings.ini`) changes a file that may be kept parsed and
+// puts its old modification time back: only the change time shows it.
+// The first time within one tick of the file clock, so even the change time stays the same;
+// the second time long after the file's last change, when it is kept parsed.
+TEST_F(IniEngine, AFileRestoredWithItsOldModificationTimeIsReadAnew) {
+    const timespec old[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
+    for (bool settled : {false, true}) {
+        SCOPED_TRACE(settled ? "settled" : "just changed");
+        Put("[s]\r\nk=1\r\n");
+        ASSERT_EQ(utimensat(AT_FDCWD, path_.c_str(), old, 0), 0);
+        if (settled) std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+        EXPECT_EQ(Value("s", "k"), "1");
+        Put("[s]\r\nk=2\r\n");  // in place: the same inode and size
+        ASSERT_EQ(utimensat(AT_FDCWD, path_.c_str(), old, 0), 0);
+        EXPECT_EQ(Value("s", "k"), "2");
     }
 }
 

@@ -26,6 +26,8 @@ constexpr time_t kSettledSeconds = 2;
 constexpr long kLockWaitMs = 1000;
 constexpr useconds_t kLockPauseUs = 10000;
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+// As the kernel's own limit on links followed in one path.
+constexpr int kMostLinks = 40;
 
 enum class Encoding { kAnsi, kUtf16Le, kUtf16Be };
 
@@ -130,18 +132,21 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Edits go to the file a symbolic link points at, so the link itself survives the rename.
-std::string ResolveLink(const char* path) {
-    struct stat info;
-    if (lstat(path, &info) == 0 && S_ISLNK(info.st_mode)) {
-        char* target = realpath(path, nullptr);
-        if (target) {
-            std::string resolved = target;
-            free(target);
-            return resolved;
-        }
+// The file a write replaces: `path`, or the end of its chain of symbolic links, so the links
+// survive the rename. That end need not exist: a dangling link's target is created. Empty
+// for a chain that loops or cannot be read.
+std::string ResolveLinks(const char* path) {
+    std::string current = path;
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        struct stat info;
+        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+        std::string target(static_cast<std::size_t>(info.st_size) + 1, '\0');
+        ssize_t length = readlink(current.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
+        target.resize(static_cast<std::size_t>(length));
+        current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
     }
-    return path;
+    return {};
 }
 
 std::mutex& WritingThreads() {
@@ -259,7 +264,8 @@ std::shared_ptr<const Document> ReadFile(const char* path) {
 
 bool EditFile(const char* path, const std::function<bool(Document&)>& edit) {
     if (path == nullptr || *path == '\0') return false;
-    std::string target = ResolveLink(path);
+    std::string target = ResolveLinks(path);
+    if (target.empty()) return false;
     struct stat folder;
     if (stat(FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) return false;
     struct stat info;

@@ -21,11 +21,12 @@ std::shared_ptr<const Document> ReadFile(const char* path);
 
 // Applies `edit` to the file's current content while holding a lock that serialises
 // writers, and when `edit` reports a change, writes the result to a temporary file in the
-// same folder and renames it over the original (keeping its mode and encoding). True when
-// nothing needed changing or the change was saved; false when the path is empty, its folder
-// is missing, the file is no regular file, read-only, too large or would grow past
-// kLargestFile, another writer held the lock for about a second, or the save failed (the
-// file is then unchanged).
+// same folder and renames it over the original (keeping its mode and encoding). A path that
+// is a symbolic link, or a chain of them, is followed to its end, which is created when
+// missing. True when nothing needed changing or the change was saved; false when the path
+// is empty, its folder is missing, the links loop, the file is no regular file, read-only,
+// too large or would grow past kLargestFile, another writer held the lock for about a
+// second, or the save failed (the file is then unchanged).
 bool EditFile(const char* path, const std::function<bool(Document&)>& edit);
 
 }  // namespace ini

@@ -380,6 +380,35 @@ TEST_F(IniEngine, AFileRestoredWithItsOldModificationTimeIsReadAnew) {
     }
 }
 
+// A link whose target does not exist yet (`ln -s real/settings.ini link.ini`) stays a link,
+// and the write creates the target. A chain of links is followed to its end; a loop, or a
+// target in a missing folder, fails the write and leaves the links as they were.
+TEST_F(IniEngine, ADanglingLinkStaysALinkAndItsTargetIsCreated) {
+    std::filesystem::create_directory(folder_.File("real"));
+    std::filesystem::create_symlink("real/settings.ini", path_);
+    ASSERT_NE(Write("s", "k", "1"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(path_));
+    EXPECT_EQ(TempFolder::Get(folder_.File("real/settings.ini")), "[s]\r\nk=1\r\n");
+    EXPECT_EQ(Value("s", "k"), "1");
+
+    const std::string chain = folder_.File("chain.ini");
+    std::filesystem::create_symlink("middle.ini", chain);
+    std::filesystem::create_symlink(folder_.File("real/other.ini"), folder_.File("middle.ini"));
+    EXPECT_NE(platform::StoreProfileString("s", "k", "2", chain.c_str()), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(chain));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder_.File("middle.ini")));
+    EXPECT_EQ(TempFolder::Get(folder_.File("real/other.ini")), "[s]\r\nk=2\r\n");
+
+    const std::string loop = folder_.File("loop.ini"), nowhere = folder_.File("nowhere.ini");
+    std::filesystem::create_symlink("loop.ini", loop);
+    std::filesystem::create_symlink("missing/settings.ini", nowhere);
+    for (const std::string& link : {loop, nowhere}) {
+        SCOPED_TRACE(link);
+        EXPECT_EQ(platform::StoreProfileString("s", "k", "3", link.c_str()), 0);
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+    }
+}
+
 TEST_F(IniEngine, ReadsOfALongValueOpenTheFileAsOftenAsTheyMust) {
     Put("[s]\r\nk=" + std::string(1 << 20, '7') + "\r\n");
     char buffer[80];

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -20,6 +19,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/posix/ini_file.h"
 #include "platform/profile_calls.h"
@@ -35,18 +35,74 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Holds the writers' lock of `path` as another process would, until destroyed.
+// Another process that takes the writers' lock of `path` through the engine and keeps it:
+// until Finish, when it goes on to store "holder=1" in section "s", or until destroyed,
+// when it is killed as a crash would end it.
 class HeldLock {
 public:
-    explicit HeldLock(const std::string& path)
-        : fd_(open((path + ".lock").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644)) {
-        EXPECT_EQ(flock(fd_, LOCK_EX | LOCK_NB), 0);
-    }
-    ~HeldLock() { close(fd_); }
+  explicit HeldLock(const std::string& path) {
+      int ready[2], go[2];
+      if (pipe(ready) != 0 || pipe(go) != 0) ADD_FAILURE() << "no pipe";
+      child_ = fork();
+      if (child_ == 0) {
+          close(ready[0]);
+          close(go[1]);
+          bool waited = false;
+          bool saved = ini::EditFile(path.c_str(), [&](ini::Document& document) {
+              char byte = 1;
+              if (!waited && (write(ready[1], &byte, 1) != 1 || read(go[0], &byte, 1) < 0))
+                  _exit(3);
+              waited = true;
+              return document.SetValue("s", "holder", "1");
+          });
+          _exit(saved ? 0 : 1);
+      }
+      close(ready[1]);
+      close(go[0]);
+      go_ = go[1];
+      char byte = 0;
+      // The holder either holds the lock and says so, or fails and ends: never a hang.
+      EXPECT_EQ(read(ready[0], &byte, 1), 1) << "the holder did not get the lock";
+      close(ready[0]);
+  }
+  ~HeldLock() {
+      if (child_ > 0) {
+          kill(child_, SIGKILL);
+          waitpid(child_, nullptr, 0);
+      }
+      if (go_ >= 0) close(go_);
+  }
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+
+  // Lets the holder write; its exit code, 0 when it saved.
+  int Finish() {
+      char byte = 1;
+      EXPECT_EQ(write(go_, &byte, 1), 1);
+      close(go_);
+      go_ = -1;
+      int status = 0;
+      waitpid(child_, &status, 0);
+      child_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
 
 private:
-    int fd_;
+  pid_t child_ = -1;
+  int go_ = -1;
 };
+
+// Runs `call` in a child process as the user nobody (65534): true when it returned true.
+bool AsAnotherUser(const std::function<bool()>& call) {
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        _exit(call() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 // Counts the times a file is opened while it lives. Closes are watched too: the kernel
 // merges identical events in a row, and an open followed by its close never is one.
@@ -77,17 +133,61 @@ protected:
     }
 };
 
+// A holder that never lets go makes each write fail after its one second of waiting (not
+// the old 10 or 30 s), even with the lock file's ticket counter overwritten; a holder that
+// dies frees the lock at once, and writers take tickets from a sane counter again.
 TEST_F(IniEngine, AWriteAgainstAHeldLockGivesUpAfterAboutASecond) {
     Put("[s]\r\nk=1\r\n");
     {
         HeldLock other(path_);
-        auto start = Clock::now();
-        EXPECT_EQ(Write("s", "k", "2"), 0);
-        EXPECT_LT(SecondsSince(start), 5.0);  // a second's wait, not the old 10 or 30 s
+        for (int write = 0; write < 2; ++write) {
+            if (write == 1) TempFolder::Put(path_ + ".lock", "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F");
+            auto start = Clock::now();
+            EXPECT_EQ(Write("s", "k", "2"), 0);
+            EXPECT_GE(SecondsSince(start), 0.99);
+            EXPECT_LT(SecondsSince(start), 2.0);
+        }
         EXPECT_EQ(Get(), "[s]\r\nk=1\r\n");
     }
+    auto start = Clock::now();
     EXPECT_NE(Write("s", "k", "2"), 0);
+    EXPECT_LT(SecondsSince(start), 0.5);  // no writer that gave up is waited for
     EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
+}
+
+// The number of writers' tickets taken so far, from the lock file's counter.
+std::uint64_t TicketsTaken(const std::string& path) {
+    std::string counter = TempFolder::Get(path + ".lock") + std::string(8, '\0');
+    std::uint64_t taken = 0;
+    for (int i = 7; i >= 0; --i) taken = taken << 8 | static_cast<unsigned char>(counter[i]);
+    return taken;
+}
+
+// Writers held up behind a holder write in the order they came once it is done, however
+// their looks at the lock fall: each stores the number of writes before its own.
+TEST_F(IniEngine, WritersWaitingForTheLockWriteInTheOrderTheyCame) {
+    Put("[s]\r\ndone=0\r\n");
+    HeldLock holder(path_);
+    constexpr int kWriters = 5;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([this, w] {
+            ini::EditFile(path_.c_str(), [w](ini::Document& document) {
+                auto done = document.FindEntry(*document.FindSection("s"), "done");
+                std::string before(done->value);
+                document.SetValue("s", ("w" + std::to_string(w)).c_str(), before);
+                return document.SetValue("s", "done", std::to_string(std::stoi(before) + 1));
+            });
+        });
+        // The next writer starts once this one has its ticket (the holder has the first).
+        for (auto start = Clock::now(); TicketsTaken(path_) < static_cast<std::uint64_t>(w) + 2 &&
+                                        SecondsSince(start) < 10;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(holder.Finish(), 0);
+    for (std::thread& writer : writers) writer.join();
+    for (int w = 0; w < kWriters; ++w)
+        EXPECT_EQ(Value("s", ("w" + std::to_string(w)).c_str()), std::to_string(w)) << w;
 }
 
 TEST_F(IniEngine, ALockThatCannotBeTakenIsNotWaitedFor) {
@@ -157,24 +257,91 @@ TEST_F(IniEngine, ASymbolicLinkStaysALinkAndItsTargetIsEdited) {
     EXPECT_EQ(TempFolder::Get(target), "[s]\r\nk=2\r\n");
 }
 
-// A host run once as root leaves a lock file only root may write: the user's later saves
-// must still go through, as they did before that run.
-TEST_F(IniEngine, ALockFileTheUserMayOnlyReadStillLocks) {
+// A host run once as root leaves a lock file only root may write (0644), or under umask
+// 077 only root may open (0600): the settings' owner must still save, as before that run.
+TEST_F(IniEngine, ALockFileLeftByRootNeverStopsTheOwnersSaves) {
+    if (geteuid() != 0) GTEST_SKIP() << "making another user's lock file needs root";
+    for (mode_t mode : {0644, 0600}) {
+        SCOPED_TRACE(mode);
+        Put("[s]\r\nk=1\r\n");
+        TempFolder::Put(path_ + ".lock", "");
+        chmod((path_ + ".lock").c_str(), mode);  // root's, as its host left it
+        ASSERT_EQ(chown(folder_.File("").c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(path_.c_str(), 65534, 65534), 0);
+        EXPECT_TRUE(AsAnotherUser([&] { return Write("s", "k", "2") != 0; }));
+        EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
+    }
+}
+
+// Under umask 077 root's first save makes the settings file and its lock file; both go to
+// the folder's owner, who saves afterwards as ever.
+TEST_F(IniEngine, FilesASaveAsRootMakesBelongToTheSettingsOwner) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root";
+    ASSERT_EQ(chown(folder_.File("").c_str(), 65534, 65534), 0);
+    mode_t oldMask = umask(077);
+    EXPECT_NE(Write("s", "k", "1"), 0);
+    umask(oldMask);
+    for (const std::string& file : {path_, path_ + ".lock"}) {
+        struct stat info;
+        ASSERT_EQ(stat(file.c_str(), &info), 0) << file;
+        EXPECT_EQ(info.st_uid, 65534u) << file;
+    }
+    EXPECT_TRUE(AsAnotherUser([&] { return Write("s", "k", "2") != 0; }));
+    EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
+}
+
+// Everyone who may write a shared settings file may open its lock file, so their saves take
+// turns on one lock instead of each replacing the other's.
+TEST_F(IniEngine, EveryoneWhoMayWriteTheSettingsMayOpenItsLockFile) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root and another user";
+    Put("[s]\r\nk=1\r\n");
+    chmod(path_.c_str(), 0666);
+    chmod(folder_.File("").c_str(), 0777);
+    EXPECT_NE(Write("s", "k", "2"), 0);
+    struct stat before, after;
+    ASSERT_EQ(stat((path_ + ".lock").c_str(), &before), 0);
+    EXPECT_TRUE(AsAnotherUser([&] { return Write("s", "k", "3") != 0; }));
+    ASSERT_EQ(stat((path_ + ".lock").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(Get(), "[s]\r\nk=3\r\n");
+}
+
+// The owner replaces root's lock file while root's writer holds it: root's writer sees the
+// replacement before it renames and writes again under the new lock, keeping both updates.
+TEST_F(IniEngine, AWriterWhoseLockFileWasReplacedWritesAgainKeepingTheOtherUpdate) {
     if (geteuid() != 0) GTEST_SKIP() << "making another user's lock file needs root";
     Put("[s]\r\nk=1\r\n");
     TempFolder::Put(path_ + ".lock", "");
-    chmod((path_ + ".lock").c_str(), 0644);  // root's, as its host left it
+    chmod((path_ + ".lock").c_str(), 0600);
     ASSERT_EQ(chown(folder_.File("").c_str(), 65534, 65534), 0);
     ASSERT_EQ(chown(path_.c_str(), 65534, 65534), 0);
-    pid_t child = fork();
-    if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-        _exit(Write("s", "k", "2") != 0 ? 0 : 1);
+    HeldLock root(path_);
+    EXPECT_TRUE(AsAnotherUser([&] { return Write("s", "k", "2") != 0; }));
+    EXPECT_EQ(root.Finish(), 0);
+    EXPECT_EQ(Value("s", "k"), "2");
+    EXPECT_EQ(Value("s", "holder"), "1");
+}
+
+// A link planted as the lock file would have a writer running as root create or lock the
+// file it names (an empty /etc/nologin locks every other user out).
+TEST_F(IniEngine, ALockFileThatIsASymbolicLinkIsRefusedAndWhatItNamesIsLeftAlone) {
+    const std::string victim = folder_.File("victim");
+    const struct {
+        const char* what;
+        bool victimExists;
+    } rows[] = {{"a link to a missing file", false}, {"a link to an existing file", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Put("[s]\r\nk=1\r\n");
+        std::filesystem::remove(victim);
+        std::filesystem::remove(path_ + ".lock");
+        if (row.victimExists) TempFolder::Put(victim, "keep");
+        std::filesystem::create_symlink(victim, path_ + ".lock");
+        EXPECT_EQ(Write("s", "k", "2"), 0);
+        EXPECT_EQ(TempFolder::Get(victim), row.victimExists ? "keep" : "<missing>");
+        EXPECT_EQ(Get(), "[s]\r\nk=1\r\n");
+        EXPECT_TRUE(std::filesystem::is_symlink(path_ + ".lock"));
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
 }
 
 TEST_F(IniEngine, AReadOnlyFolderFailsTheWriteCleanly) {

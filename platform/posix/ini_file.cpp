@@ -1,5 +1,6 @@
 #include "platform/posix/ini_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -31,8 +32,12 @@ constexpr useconds_t kLockPollUs = 1000;
 constexpr std::uint64_t kSlowestPoll = 8;
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 // Every file the engine makes in a settings folder starts as ".ini-write-" and six
-// letters (mkstemp's).
+// letters (mkstemp's), so one that a killed writer left can be told from the user's files.
 constexpr char kTemporaryPrefix[] = ".ini-write-";
+constexpr std::size_t kTemporaryNameLength = sizeof kTemporaryPrefix - 1 + 6;
+// No live writer keeps a temporary this long without writing to it, so one older than
+// this was left by a writer that died.
+constexpr time_t kStaleTemporarySeconds = 60;
 // As the kernel's own limit on links followed in one path.
 constexpr int kMostLinks = 40;
 
@@ -364,6 +369,27 @@ private:
     int fd_ = -1;
 };
 
+// Removes what writers killed mid-write left in the folder: files named as the engine names
+// its temporaries, made by this user or the settings' owner, and older than any live
+// writer's. Called under the lock, which no other writer of this file holds.
+void RemoveStaleTemporaries(const std::string& folder, uid_t settingsOwner) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    while (const dirent* entry = readdir(dir)) {
+        if (std::strncmp(entry->d_name, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) != 0 ||
+            std::strlen(entry->d_name) != kTemporaryNameLength)
+            continue;
+        struct stat info;
+        if (fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && (info.st_uid == geteuid() || info.st_uid == settingsOwner) &&
+            info.st_mtim.tv_sec + kStaleTemporarySeconds <= now.tv_sec)
+            unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
 // Writes `bytes` to a new temporary file beside `path` with the given mode and owner; its
 // name, or empty on failure (nothing is then left).
 std::string WriteTemporary(const std::string& path, const std::string& bytes,
@@ -479,6 +505,7 @@ bool EditFile(const char* path, const std::function<bool(Document&)>& edit) {
         WriterLock lock(target, {LockMode(ownership.mode), ownership.owner, ownership.group},
                         start);
         if (!lock.Locked()) return false;
+        RemoveStaleTemporaries(folderPath, ownership.owner);
         Outcome outcome = EditUnderLock(target, lock, ownership, edit);
         if (outcome == Outcome::kAgain) continue;
         std::lock_guard<std::mutex> guard(cacheMutex);

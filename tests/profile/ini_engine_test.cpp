@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -574,6 +575,75 @@ TEST_F(IniEngine, ADanglingLinkStaysALinkAndItsTargetIsCreated) {
         EXPECT_EQ(platform::StoreProfileString("s", "k", "3", link.c_str()), 0);
         EXPECT_TRUE(std::filesystem::is_symlink(link));
     }
+}
+
+// What writers killed mid-write left: the next write removes the engine's own temporaries
+// once they are too old for a live writer to own, and nothing else.
+TEST_F(IniEngine, TheNextWriteRemovesOnlyTheEnginesOwnStaleTemporaries) {
+    Put("[s]\r\nk=1\r\n");
+    const struct {
+        const char* name;
+        int ageSeconds;
+        bool anotherUsers;
+        bool removed;
+    } rows[] = {
+        {".ini-write-aB3xYz", 120, false, true},
+        {".ini-write-aB3xY0", 5, false, false},  // a live writer may be writing it
+        {".ini-write-aB3xY1", 120, true, false},
+        {".ini-write-aB3xY", 120, false, false},  // not a name the engine makes
+        {".ini-write-aB3xYzz", 120, false, false},
+        {"notes.ini-write-aB3xYz", 120, false, false},
+    };
+    for (const auto& row : rows) {
+        if (row.anotherUsers && geteuid() != 0) continue;
+        const std::string file = folder_.File(row.name);
+        TempFolder::Put(file, "[s]\r\nk=0\r\n");
+        if (row.anotherUsers) {
+            ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0);
+        }
+        const timespec age[2] = {{time(nullptr) - row.ageSeconds, 0},
+                                 {time(nullptr) - row.ageSeconds, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), age, 0), 0);
+    }
+    ASSERT_NE(Write("s", "k", "2"), 0);
+    for (const auto& row : rows) {
+        if (row.anotherUsers && geteuid() != 0) continue;
+        EXPECT_EQ(std::filesystem::exists(folder_.File(row.name)), !row.removed) << row.name;
+    }
+}
+
+// kill -9 at random moments of writes of a 1 MiB file, as a crash would: the file is whole
+// every time, and once what the killed writers left is old enough, the next write leaves
+// nothing but the file and its lock file.
+TEST_F(IniEngine, WritersKilledAtAnyMomentLeaveTheFileWholeAndNoTemporaryForLong) {
+    const std::string big(1 << 20, 'x');
+    Put("[s]\r\nk=0\r\nbig=" + big + "\r\n");
+    std::mt19937 random(18);
+    for (int round = 1; round <= 30; ++round) {
+        pid_t child = fork();
+        if (child == 0) {
+            for (int write = 0;; ++write)
+                Write("s", "k", std::to_string(round * 10000 + write).c_str());
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        ASSERT_EQ(Value("s", "big"), big) << "round " << round;
+        ASSERT_NE(Value("s", "k"), "<none>") << "round " << round;
+    }
+    int leftovers = 0;
+    const timespec old[2] = {{time(nullptr) - 120, 0}, {time(nullptr) - 120, 0}};
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.File("")))
+        if (entry.path().filename().string().rfind(".ini-write-", 0) == 0) {
+            utimensat(AT_FDCWD, entry.path().c_str(), old, 0);
+            ++leftovers;
+        }
+    RecordProperty("leftovers", leftovers);
+    ASSERT_NE(Write("s", "k", "last"), 0);
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.File("")))
+        EXPECT_TRUE(entry.path().filename() == "settings.ini" ||
+                    entry.path().filename() == "settings.ini.lock")
+            << entry.path();
 }
 
 TEST_F(IniEngine, ReadsOfALongValueOpenTheFileAsOftenAsTheyMust) {

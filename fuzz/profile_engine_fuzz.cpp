@@ -20,10 +20,14 @@ namespace {
 constexpr unsigned char kGuard = 0xCC;
 constexpr std::size_t kGuardBytes = 16;
 
-// One file in memory-backed storage, removed when the fuzzer ends.
+// One file in memory-backed storage, removed with the engine's lock file when the fuzzer
+// ends.
 struct FuzzFile {
     std::string path = "/dev/shm/glyphbox-fuzz-" + std::to_string(getpid()) + ".ini";
-    ~FuzzFile() { std::remove(path.c_str()); }
+    ~FuzzFile() {
+        std::remove(path.c_str());
+        std::remove((path + ".lock").c_str());
+    }
 };
 
 const std::string& FilePath() {

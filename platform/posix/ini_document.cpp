@@ -13,7 +13,7 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
-std::string CutAtNul(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+std::string_view CutAtNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
 std::string_view TrimLeft(std::string_view text) {
     while (!text.empty() && IsBlank(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
@@ -65,7 +65,6 @@ bool SameName(std::string_view a, std::string_view b, bool utf8) {
 Document::Document(std::string bytes) : bytes_(std::move(bytes)) {
     utf8_ = bytes_.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0;
     bodyStart_ = utf8_ ? kUtf8Mark.size() : 0;
-    Parse();
 }
 
 std::string Document::InCodePage(std::string_view fileText) const {
@@ -76,45 +75,65 @@ std::string Document::InFileText(std::string_view codePageText) const {
     return utf8_ ? Utf8FromCodePage(codePageText) : std::string(codePageText);
 }
 
-void Document::SplitLines() {
-    lines_.clear();
-    std::size_t position = bodyStart_;
-    while (position < bytes_.size()) {
-        Line line{position, position, position};
-        while (line.end < bytes_.size() && !IsLineBreak(bytes_[line.end])) ++line.end;
-        line.breakEnd = line.end;
-        if (line.breakEnd < bytes_.size()) {
-            bool crlf = bytes_[line.breakEnd] == '\r' && line.breakEnd + 1 < bytes_.size() &&
-                        bytes_[line.breakEnd + 1] == '\n';
-            line.breakEnd += crlf ? 2 : 1;
-        }
-        lines_.push_back(line);
-        position = line.breakEnd;
+Line Document::LineAt(std::size_t begin) const {
+    const char* bytes = bytes_.data();
+    const std::size_t size = bytes_.size();
+    // memchr, as a line may be megabytes long and is looked through on every lookup.
+    auto newLine = static_cast<const char*>(std::memchr(bytes + begin, '\n', size - begin));
+    std::size_t end = newLine ? static_cast<std::size_t>(newLine - bytes) : size;
+    auto carriageReturn = static_cast<const char*>(std::memchr(bytes + begin, '\r', end - begin));
+    if (carriageReturn) end = static_cast<std::size_t>(carriageReturn - bytes);
+    std::size_t breakEnd = end;
+    if (breakEnd < size)
+        breakEnd +=
+            bytes[breakEnd] == '\r' && breakEnd + 1 < size && bytes[breakEnd + 1] == '\n' ? 2 : 1;
+    return {begin, end, breakEnd};
+}
+
+std::optional<std::string_view> Document::HeaderName(const Line& line) const {
+    std::string_view content(bytes_.data() + line.begin, line.end - line.begin);
+    // Most lines are no header: the first non-blank byte tells before anything else.
+    std::size_t first = 0;
+    while (first < content.size() && IsBlank(static_cast<unsigned char>(content[first]))) ++first;
+    if (first == content.size() || content[first] != '[') return std::nullopt;
+    content = Trim(content);
+    std::size_t headerEnd = FindHeaderEnd(content);
+    if (headerEnd == std::string_view::npos) return std::nullopt;
+    return CutAtNul(Trim(content.substr(1, headerEnd - 1)));
+}
+
+void Document::ForEachSection(const std::function<bool(const Section&)>& visit) const {
+    for (std::size_t at = bodyStart_; at < bytes_.size();) {
+        Line line = LineAt(at);
+        at = line.breakEnd;
+        auto name = HeaderName(line);
+        if (name && !visit(Section{line, *name})) return;
     }
 }
 
-void Document::Parse() {
-    SplitLines();
-    sections_.clear();
-    for (std::size_t index = 0; index < lines_.size(); ++index) {
-        const Line& line = lines_[index];
-        std::string_view raw(bytes_.data() + line.begin, line.end - line.begin);
-        std::string_view content = Trim(raw);
+std::size_t Document::SectionEnd(const Section& section) const {
+    for (std::size_t at = section.header.breakEnd; at < bytes_.size();) {
+        Line line = LineAt(at);
+        if (HeaderName(line)) return line.begin;
+        at = line.breakEnd;
+    }
+    return bytes_.size();
+}
+
+void Document::ForEachEntry(const Section& section,
+                            const std::function<bool(const Entry&)>& visit) const {
+    for (std::size_t at = section.header.breakEnd; at < bytes_.size();) {
+        Line line = LineAt(at);
+        at = line.breakEnd;
+        std::string_view content =
+            Trim(std::string_view(bytes_).substr(line.begin, line.end - line.begin));
         if (content.empty()) continue;
-        std::size_t headerEnd = content.front() == '[' ? FindHeaderEnd(content) : std::string_view::npos;
-        if (headerEnd != std::string_view::npos) {
-            sections_.push_back({CutAtNul(Trim(content.substr(1, headerEnd - 1))), index, index, {}});
-            continue;
-        }
-        // Lines before the first header belong to no section, as on Windows.
-        if (sections_.empty()) continue;
-        Section& section = sections_.back();
-        section.lastLine = index;
-        Entry entry{index, {}, {}, false, content.front() == ';', 0};
+        if (content.front() == '[' && HeaderName(line)) return;  // the next section begins
+        Entry entry{line, {}, {}, false, content.front() == ';', 0};
         // The search for "=" stops at a NUL, as the name it would split ends there. Blanks,
         // "=", ";", brackets and line breaks are the same bytes in UTF-8, so one parse
         // serves both kinds of text.
-        std::size_t equals = content.substr(0, content.find('\0')).find('=');
+        std::size_t equals = CutAtNul(content).find('=');
         if (equals == std::string_view::npos) {
             entry.key = CutAtNul(content);
         } else {
@@ -124,46 +143,47 @@ void Document::Parse() {
             entry.value = CutAtNul(Trim(value));
             entry.valueStart = static_cast<std::size_t>(value.data() - bytes_.data());
         }
-        section.entries.push_back(std::move(entry));
+        if (!visit(entry)) return;
     }
 }
 
-const Section* Document::FindSection(std::string_view name) const {
+std::optional<Section> Document::FindSection(std::string_view name) const {
     return FindSectionInFileText(InFileText(Trim(name)));
 }
 
-const Entry* Document::FindEntry(const Section& section, std::string_view key) const {
+std::optional<Entry> Document::FindEntry(const Section& section, std::string_view key) const {
     return FindEntryInFileText(section, InFileText(Trim(key)));
 }
 
-const Section* Document::FindSectionInFileText(std::string_view name) const {
-    for (const Section& section : sections_)
-        if (SameName(section.name, name, utf8_)) return &section;
-    return nullptr;
+std::optional<Section> Document::FindSectionInFileText(std::string_view name) const {
+    std::optional<Section> found;
+    ForEachSection([&](const Section& section) {
+        if (SameName(section.name, name, utf8_)) found = section;
+        return !found;
+    });
+    return found;
 }
 
-const Entry* Document::FindEntryInFileText(const Section& section, std::string_view key) const {
-    for (const Entry& entry : section.entries)
-        if (SameName(entry.key, key, utf8_)) return &entry;
-    return nullptr;
+std::optional<Entry> Document::FindEntryInFileText(const Section& section,
+                                                   std::string_view key) const {
+    std::optional<Entry> found;
+    ForEachEntry(section, [&](const Entry& entry) {
+        if (SameName(entry.key, key, utf8_)) found = entry;
+        return !found;
+    });
+    return found;
 }
 
-void Document::Replace(std::size_t begin, std::size_t end, const std::string& text) {
-    bytes_.replace(begin, end - begin, text);
-    Parse();
-}
-
-void Document::InsertAfterLine(std::size_t index, const std::string& text) {
-    const Line& line = lines_[index];
+void Document::InsertAfterLine(const Line& line, const std::string& text) {
     if (line.breakEnd == line.end)
-        Replace(line.end, line.end, kNewLine + text);  // the file's last line had no break
+        bytes_.insert(line.end, kNewLine + text);  // the file's last line had no break
     else
-        Replace(line.breakEnd, line.breakEnd, text);
+        bytes_.insert(line.breakEnd, text);
 }
 
 void Document::Append(const std::string& text) {
     bool needsBreak = bytes_.size() > bodyStart_ && !IsLineBreak(bytes_.back());
-    Replace(bytes_.size(), bytes_.size(), needsBreak ? kNewLine + text : text);
+    bytes_ += needsBreak ? kNewLine + text : text;
 }
 
 bool Document::SetValue(std::string_view sectionText, std::string_view keyText,
@@ -172,18 +192,24 @@ bool Document::SetValue(std::string_view sectionText, std::string_view keyText,
     const std::string key = InFileText(Trim(keyText));
     const std::string newValue = InFileText(TrimLeft(valueText));
     std::string_view value = newValue;
-    const Section* section = FindSectionInFileText(sectionName);
-    if (section == nullptr) {
+    auto section = FindSectionInFileText(sectionName);
+    if (!section) {
         Append("[" + sectionName + "]" + kNewLine + EntryLine(key, value));
         return true;
     }
-    const Entry* entry = FindEntryInFileText(*section, key);
-    if (entry == nullptr) {
-        InsertAfterLine(section->lastLine, EntryLine(key, value));
+    std::optional<Entry> entry;
+    Line last = section->header;  // the section's last non-blank line
+    ForEachEntry(*section, [&](const Entry& candidate) {
+        last = candidate.line;
+        if (SameName(candidate.key, key, utf8_)) entry = candidate;
+        return !entry;
+    });
+    if (!entry) {
+        InsertAfterLine(last, EntryLine(key, value));
         return true;
     }
     if (entry->hasEquals && entry->value == Trim(value)) return false;
-    const Line& line = lines_[entry->line];
+    const Line& line = entry->line;
     // The key keeps its spelling, indentation and the spacing around "="; only the value
     // and the line's break are new.
     std::string_view content(bytes_.data() + line.begin, line.end - line.begin);
@@ -192,35 +218,31 @@ bool Document::SetValue(std::string_view sectionText, std::string_view keyText,
         prefix = bytes_.substr(line.begin, entry->valueStart - line.begin);
     } else {
         // The name ends at a NUL; whatever follows it was never part of the key.
-        std::string_view name = Trim(content.substr(0, content.find('\0')));
+        std::string_view name = Trim(CutAtNul(content));
         prefix = std::string(content.substr(0, name.data() + name.size() - content.data())) + "=";
     }
-    Replace(line.begin, line.breakEnd, prefix + std::string(value) + kNewLine);
+    bytes_.replace(line.begin, line.breakEnd - line.begin, prefix + std::string(value) + kNewLine);
     return true;
 }
 
 bool Document::DeleteKey(std::string_view sectionText, std::string_view keyText) {
     const std::string sectionName = InFileText(Trim(sectionText));
     const std::string key = InFileText(Trim(keyText));
-    for (const Section& section : sections_) {
-        if (!SameName(section.name, sectionName, utf8_)) continue;
-        if (const Entry* entry = FindEntryInFileText(section, key)) {
-            const Line& line = lines_[entry->line];
-            Replace(line.begin, line.breakEnd, "");
-            return true;
-        }
-    }
-    return false;
+    std::optional<Line> found;
+    ForEachSection([&](const Section& section) {
+        if (!SameName(section.name, sectionName, utf8_)) return true;
+        if (auto entry = FindEntryInFileText(section, key)) found = entry->line;
+        return !found;
+    });
+    if (!found) return false;
+    bytes_.erase(found->begin, found->breakEnd - found->begin);
+    return true;
 }
 
 bool Document::DeleteSection(std::string_view sectionName) {
-    const Section* section = FindSection(sectionName);
-    if (section == nullptr) return false;
-    std::size_t begin = lines_[section->headerLine].begin;
-    std::size_t end = section + 1 != sections_.data() + sections_.size()
-                          ? lines_[(section + 1)->headerLine].begin
-                          : bytes_.size();
-    Replace(begin, end, "");
+    auto section = FindSection(sectionName);
+    if (!section) return false;
+    bytes_.erase(section->header.begin, SectionEnd(*section) - section->header.begin);
     return true;
 }
 
@@ -229,24 +251,30 @@ bool Document::ReplaceSection(std::string_view sectionText,
     const std::string sectionName = InFileText(Trim(sectionText));
     std::string text;
     for (const auto& [key, value] : entries) text += EntryLine(InFileText(key), InFileText(value));
-    if (FindSectionInFileText(sectionName) == nullptr) {
+    // One pass copies the file, leaving out the bodies of the sections with the name and
+    // putting the new lines after the first one's header.
+    std::string result;
+    bool found = false;
+    std::size_t copied = 0;
+    ForEachSection([&](const Section& section) {
+        if (!SameName(section.name, sectionName, utf8_)) return true;
+        if (!found) result.reserve(bytes_.size() + text.size() + 2);
+        result.append(bytes_, copied, section.header.breakEnd - copied);
+        if (!found && !text.empty())
+            result += section.header.breakEnd == section.header.end ? kNewLine + text : text;
+        found = true;
+        copied = SectionEnd(section);
+        return true;
+    });
+    if (!found) {
         if (entries.empty()) return false;
         Append("[" + sectionName + "]" + kNewLine + text);
         return true;
     }
-    std::string before = bytes_;
-    // Empty every section of that name, last first so earlier positions stay valid.
-    for (std::size_t i = sections_.size(); i-- > 0;) {
-        if (!SameName(sections_[i].name, sectionName, utf8_)) continue;
-        const Line& header = lines_[sections_[i].headerLine];
-        std::size_t end = i + 1 < sections_.size() ? lines_[sections_[i + 1].headerLine].begin
-                                                   : bytes_.size();
-        std::size_t begin = header.breakEnd == header.end ? header.end : header.breakEnd;
-        bytes_.erase(begin, end - begin);
-    }
-    Parse();
-    if (!text.empty()) InsertAfterLine(FindSectionInFileText(sectionName)->headerLine, text);
-    return bytes_ != before;
+    result.append(bytes_, copied, std::string::npos);
+    if (result == bytes_) return false;
+    bytes_ = std::move(result);
+    return true;
 }
 
 }  // namespace ini

@@ -3,14 +3,13 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/ini_file.h"
 
 namespace platform {
 namespace {
-
-using Names = std::vector<std::string>;
 
 // One pair of matching outer quotes comes off a value or default as it is returned.
 std::string_view StripQuotes(std::string_view text) {
@@ -35,58 +34,77 @@ unsigned CopyText(std::string_view text, char* buffer, unsigned size) {
     return static_cast<unsigned>(length);
 }
 
-// A zero-separated list ended by a second zero. One that does not fit with room to spare
-// is cut to size - 2 bytes followed by two zeros, and size - 2 returned, as on Windows.
-// An empty list is a single zero where `singleZeroWhenEmpty`, two zeros otherwise.
-unsigned CopyList(const Names& items, char* buffer, unsigned size, bool singleZeroWhenEmpty) {
-    if (buffer == nullptr || size == 0) return 0;
-    std::string list;
-    for (const std::string& item : items) list.append(item).push_back('\0');
-    if (list.empty()) {
-        buffer[0] = '\0';
-        if (!singleZeroWhenEmpty && size >= 2) buffer[1] = '\0';
-        return 0;
+// A zero-separated list ended by a second zero, gathered only as far as a buffer of the
+// given size can show it: a file's lists may be far longer than any buffer.
+class List {
+  public:
+    explicit List(unsigned size) : limit_(size) {}
+    bool Empty() const { return list_.empty(); }
+    // False once the list no longer fits the buffer, when later items cannot change the answer.
+    bool Add(std::string_view item) {
+        if (list_.size() > limit_) return false;
+        list_.append(item.substr(0, limit_ + 1 - list_.size()));
+        if (list_.size() <= limit_) list_.push_back('\0');
+        return list_.size() <= limit_;
     }
-    if (list.size() + 2 <= size) {
-        std::memcpy(buffer, list.data(), list.size());
-        buffer[list.size()] = '\0';
-        return static_cast<unsigned>(list.size());
+    // One that does not fit with room to spare is cut to size - 2 bytes followed by two
+    // zeros, and size - 2 returned, as on Windows. An empty list is a single zero where
+    // `singleZeroWhenEmpty`, two zeros otherwise.
+    unsigned CopyTo(char* buffer, unsigned size, bool singleZeroWhenEmpty) const {
+        if (buffer == nullptr || size == 0) return 0;
+        if (list_.empty()) {
+            buffer[0] = '\0';
+            if (!singleZeroWhenEmpty && size >= 2) buffer[1] = '\0';
+            return 0;
+        }
+        if (list_.size() + 2 <= size) {
+            std::memcpy(buffer, list_.data(), list_.size());
+            buffer[list_.size()] = '\0';
+            return static_cast<unsigned>(list_.size());
+        }
+        if (size == 1) {
+            buffer[0] = '\0';
+            return 0;
+        }
+        std::memcpy(buffer, list_.data(), size - 2);
+        buffer[size - 2] = '\0';
+        buffer[size - 1] = '\0';
+        return size - 2;
     }
-    if (size == 1) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    std::memcpy(buffer, list.data(), size - 2);
-    buffer[size - 2] = '\0';
-    buffer[size - 1] = '\0';
-    return size - 2;
-}
+
+  private:
+    std::size_t limit_;
+    std::string list_;
+};
 
 // A caller walks a list up to its first empty entry, so no list holds one: a "[]" section,
 // an empty key name and a line with neither name nor "=" (a NUL-only line) are left out.
-Names SectionNames(const ini::Document& document) {
-    Names names;
-    for (const ini::Section& section : document.Sections())
-        if (!section.name.empty()) names.push_back(document.InCodePage(section.name));
+List SectionNames(const ini::Document& document, unsigned size) {
+    List names(size);
+    document.ForEachSection([&](const ini::Section& section) {
+        return section.name.empty() || names.Add(document.InCodePage(section.name));
+    });
     return names;
 }
 
 // Comments and lines without "=" are not keys to list.
-Names KeyNames(const ini::Document& document, const ini::Section& section) {
-    Names names;
-    for (const ini::Entry& entry : section.entries)
-        if (entry.hasEquals && !entry.isComment && !entry.key.empty())
-            names.push_back(document.InCodePage(entry.key));
+List KeyNames(const ini::Document& document, const ini::Section& section, unsigned size) {
+    List names(size);
+    document.ForEachEntry(section, [&](const ini::Entry& entry) {
+        if (!entry.hasEquals || entry.isComment || entry.key.empty()) return true;
+        return names.Add(document.InCodePage(entry.key));
+    });
     return names;
 }
 
-Names SectionLines(const ini::Document& document, const ini::Section& section) {
-    Names lines;
-    for (const ini::Entry& entry : section.entries) {
-        if (entry.isComment || (!entry.hasEquals && entry.key.empty())) continue;
-        lines.push_back(document.InCodePage(entry.hasEquals ? entry.key + "=" + entry.value
-                                                            : entry.key));
-    }
+List SectionLines(const ini::Document& document, const ini::Section& section, unsigned size) {
+    List lines(size);
+    document.ForEachEntry(section, [&](const ini::Entry& entry) {
+        if (entry.isComment || (!entry.hasEquals && entry.key.empty())) return true;
+        return lines.Add(entry.hasEquals ? document.InCodePage(entry.key) + "=" +
+                                               document.InCodePage(entry.value)
+                                         : document.InCodePage(entry.key));
+    });
     return lines;
 }
 
@@ -95,13 +113,15 @@ Names SectionLines(const ini::Document& document, const ini::Section& section) {
 unsigned ReadProfileString(const char* section, const char* key, const char* defaultText,
                           char* buffer, unsigned size, const char* path) {
     auto document = ini::ReadFile(path);
-    if (section == nullptr) return CopyList(SectionNames(*document), buffer, size, true);
-    const ini::Section* found = document->FindSection(section);
+    if (section == nullptr) return SectionNames(*document, size).CopyTo(buffer, size, true);
+    auto found = document->FindSection(section);
     if (key == nullptr) {
-        Names keys = found ? KeyNames(*document, *found) : Names{};
-        if (!keys.empty()) return CopyList(keys, buffer, size, false);
+        if (found) {
+            List keys = KeyNames(*document, *found, size);
+            if (!keys.Empty()) return keys.CopyTo(buffer, size, false);
+        }
     } else if (found) {
-        const ini::Entry* entry = document->FindEntry(*found, key);
+        auto entry = document->FindEntry(*found, key);
         if (entry && entry->hasEquals)
             return CopyText(StripQuotes(document->InCodePage(entry->value)), buffer, size);
     }
@@ -121,8 +141,8 @@ int StoreProfileString(const char* section, const char* key, const char* value,
 unsigned ReadProfileSection(const char* section, char* buffer, unsigned size, const char* path) {
     if (section == nullptr) return 0;
     auto document = ini::ReadFile(path);
-    const ini::Section* found = document->FindSection(section);
-    return CopyList(found ? SectionLines(*document, *found) : Names{}, buffer, size, false);
+    auto found = document->FindSection(section);
+    return (found ? SectionLines(*document, *found, size) : List(size)).CopyTo(buffer, size, false);
 }
 
 int StoreProfileSection(const char* section, const char* lines, const char* path) {
@@ -139,7 +159,7 @@ int StoreProfileSection(const char* section, const char* lines, const char* path
 }
 
 unsigned ReadProfileSectionNames(char* buffer, unsigned size, const char* path) {
-    return CopyList(SectionNames(*ini::ReadFile(path)), buffer, size, true);
+    return SectionNames(*ini::ReadFile(path), size).CopyTo(buffer, size, true);
 }
 
 }  // namespace platform

@@ -2,8 +2,8 @@
 // the writers' lock, atomic replacement, a read cache that is never stale, symbolic links,
 // permissions, a size bound, and reads that cost what they use.
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,9 +12,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/posix/ini_file.h"
 #include "platform/profile_calls.h"
@@ -30,18 +36,74 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Holds the writers' lock of `path` as another process would, until destroyed.
+// Another process that takes the writers' lock of `path` through the engine and keeps it:
+// until Finish, when it goes on to store "holder=1" in section "s", or until destroyed,
+// when it is killed as a crash would end it.
 class HeldLock {
 public:
-    explicit HeldLock(const std::string& path)
-        : fd_(open((path + ".lock").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644)) {
-        EXPECT_EQ(flock(fd_, LOCK_EX | LOCK_NB), 0);
-    }
-    ~HeldLock() { close(fd_); }
+  explicit HeldLock(const std::string& path) {
+      int ready[2], go[2];
+      if (pipe(ready) != 0 || pipe(go) != 0) ADD_FAILURE() << "no pipe";
+      child_ = fork();
+      if (child_ == 0) {
+          close(ready[0]);
+          close(go[1]);
+          bool waited = false;
+          bool saved = ini::EditFile(path.c_str(), [&](ini::Document& document) {
+              char byte = 1;
+              if (!waited && (write(ready[1], &byte, 1) != 1 || read(go[0], &byte, 1) < 0))
+                  _exit(3);
+              waited = true;
+              return document.SetValue("s", "holder", "1");
+          });
+          _exit(saved ? 0 : 1);
+      }
+      close(ready[1]);
+      close(go[0]);
+      go_ = go[1];
+      char byte = 0;
+      // The holder either holds the lock and says so, or fails and ends: never a hang.
+      EXPECT_EQ(read(ready[0], &byte, 1), 1) << "the holder did not get the lock";
+      close(ready[0]);
+  }
+  ~HeldLock() {
+      if (child_ > 0) {
+          kill(child_, SIGKILL);
+          waitpid(child_, nullptr, 0);
+      }
+      if (go_ >= 0) close(go_);
+  }
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+
+  // Lets the holder write; its exit code, 0 when it saved.
+  int Finish() {
+      char byte = 1;
+      EXPECT_EQ(write(go_, &byte, 1), 1);
+      close(go_);
+      go_ = -1;
+      int status = 0;
+      waitpid(child_, &status, 0);
+      child_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
 
 private:
-    int fd_;
+  pid_t child_ = -1;
+  int go_ = -1;
 };
+
+// Runs `call` in a child process as the user nobody (65534): true when it returned true.
+bool AsAnotherUser(const std::function<bool()>& call) {
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        _exit(call() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 // Counts the times a file is opened while it lives. Closes are watched too: the kernel
 // merges identical events in a row, and an open followed by its close never is one.
@@ -72,17 +134,61 @@ protected:
     }
 };
 
+// A holder that never lets go makes each write fail after its one second of waiting (not
+// the old 10 or 30 s), even with the lock file's ticket counter overwritten; a holder that
+// dies frees the lock at once, and writers take tickets from a sane counter again.
 TEST_F(IniEngine, AWriteAgainstAHeldLockGivesUpAfterAboutASecond) {
     Put("[s]\r\nk=1\r\n");
     {
         HeldLock other(path_);
-        auto start = Clock::now();
-        EXPECT_EQ(Write("s", "k", "2"), 0);
-        EXPECT_LT(SecondsSince(start), 5.0);  // a second's wait, not the old 10 or 30 s
+        for (int write = 0; write < 2; ++write) {
+            if (write == 1) TempFolder::Put(path_ + ".lock", "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F");
+            auto start = Clock::now();
+            EXPECT_EQ(Write("s", "k", "2"), 0);
+            EXPECT_GE(SecondsSince(start), 0.99);
+            EXPECT_LT(SecondsSince(start), 2.0);
+        }
         EXPECT_EQ(Get(), "[s]\r\nk=1\r\n");
     }
+    auto start = Clock::now();
     EXPECT_NE(Write("s", "k", "2"), 0);
+    EXPECT_LT(SecondsSince(start), 0.5);  // no writer that gave up is waited for
     EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
+}
+
+// The number of writers' tickets taken so far, from the lock file's counter.
+std::uint64_t TicketsTaken(const std::string& path) {
+    std::string counter = TempFolder::Get(path + ".lock") + std::string(8, '\0');
+    std::uint64_t taken = 0;
+    for (int i = 7; i >= 0; --i) taken = taken << 8 | static_cast<unsigned char>(counter[i]);
+    return taken;
+}
+
+// Writers held up behind a holder write in the order they came once it is done, however
+// their looks at the lock fall: each stores the number of writes before its own.
+TEST_F(IniEngine, WritersWaitingForTheLockWriteInTheOrderTheyCame) {
+    Put("[s]\r\ndone=0\r\n");
+    HeldLock holder(path_);
+    constexpr int kWriters = 5;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([this, w] {
+            ini::EditFile(path_.c_str(), [w](ini::Document& document) {
+                auto done = document.FindEntry(*document.FindSection("s"), "done");
+                std::string before(done->value);
+                document.SetValue("s", ("w" + std::to_string(w)).c_str(), before);
+                return document.SetValue("s", "done", std::to_string(std::stoi(before) + 1));
+            });
+        });
+        // The next writer starts once this one has its ticket (the holder has the first).
+        for (auto start = Clock::now(); TicketsTaken(path_) < static_cast<std::uint64_t>(w) + 2 &&
+                                        SecondsSince(start) < 10;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(holder.Finish(), 0);
+    for (std::thread& writer : writers) writer.join();
+    for (int w = 0; w < kWriters; ++w)
+        EXPECT_EQ(Value("s", ("w" + std::to_string(w)).c_str()), std::to_string(w)) << w;
 }
 
 TEST_F(IniEngine, ALockThatCannotBeTakenIsNotWaitedFor) {
@@ -152,24 +258,91 @@ TEST_F(IniEngine, ASymbolicLinkStaysALinkAndItsTargetIsEdited) {
     EXPECT_EQ(TempFolder::Get(target), "[s]\r\nk=2\r\n");
 }
 
-// A host run once as root leaves a lock file only root may write: the user's later saves
-// must still go through, as they did before that run.
-TEST_F(IniEngine, ALockFileTheUserMayOnlyReadStillLocks) {
+// A host run once as root leaves a lock file only root may write (0644), or under umask
+// 077 only root may open (0600): the settings' owner must still save, as before that run.
+TEST_F(IniEngine, ALockFileLeftByRootNeverStopsTheOwnersSaves) {
+    if (geteuid() != 0) GTEST_SKIP() << "making another user's lock file needs root";
+    for (mode_t mode : {0644, 0600}) {
+        SCOPED_TRACE(mode);
+        Put("[s]\r\nk=1\r\n");
+        TempFolder::Put(path_ + ".lock", "");
+        chmod((path_ + ".lock").c_str(), mode);  // root's, as its host left it
+        ASSERT_EQ(chown(folder_.File("").c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(path_.c_str(), 65534, 65534), 0);
+        EXPECT_TRUE(AsAnotherUser([&] { return Write("s", "k", "2") != 0; }));
+        EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
+    }
+}
+
+// Under umask 077 root's first save makes the settings file and its lock file; both go to
+// the folder's owner, who saves afterwards as ever.
+TEST_F(IniEngine, FilesASaveAsRootMakesBelongToTheSettingsOwner) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root";
+    ASSERT_EQ(chown(folder_.File("").c_str(), 65534, 65534), 0);
+    mode_t oldMask = umask(077);
+    EXPECT_NE(Write("s", "k", "1"), 0);
+    umask(oldMask);
+    for (const std::string& file : {path_, path_ + ".lock"}) {
+        struct stat info;
+        ASSERT_EQ(stat(file.c_str(), &info), 0) << file;
+        EXPECT_EQ(info.st_uid, 65534u) << file;
+    }
+    EXPECT_TRUE(AsAnotherUser([&] { return Write("s", "k", "2") != 0; }));
+    EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
+}
+
+// Everyone who may write a shared settings file may open its lock file, so their saves take
+// turns on one lock instead of each replacing the other's.
+TEST_F(IniEngine, EveryoneWhoMayWriteTheSettingsMayOpenItsLockFile) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root and another user";
+    Put("[s]\r\nk=1\r\n");
+    chmod(path_.c_str(), 0666);
+    chmod(folder_.File("").c_str(), 0777);
+    EXPECT_NE(Write("s", "k", "2"), 0);
+    struct stat before, after;
+    ASSERT_EQ(stat((path_ + ".lock").c_str(), &before), 0);
+    EXPECT_TRUE(AsAnotherUser([&] { return Write("s", "k", "3") != 0; }));
+    ASSERT_EQ(stat((path_ + ".lock").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(Get(), "[s]\r\nk=3\r\n");
+}
+
+// The owner replaces root's lock file while root's writer holds it: root's writer sees the
+// replacement before it renames and writes again under the new lock, keeping both updates.
+TEST_F(IniEngine, AWriterWhoseLockFileWasReplacedWritesAgainKeepingTheOtherUpdate) {
     if (geteuid() != 0) GTEST_SKIP() << "making another user's lock file needs root";
     Put("[s]\r\nk=1\r\n");
     TempFolder::Put(path_ + ".lock", "");
-    chmod((path_ + ".lock").c_str(), 0644);  // root's, as its host left it
+    chmod((path_ + ".lock").c_str(), 0600);
     ASSERT_EQ(chown(folder_.File("").c_str(), 65534, 65534), 0);
     ASSERT_EQ(chown(path_.c_str(), 65534, 65534), 0);
-    pid_t child = fork();
-    if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-        _exit(Write("s", "k", "2") != 0 ? 0 : 1);
+    HeldLock root(path_);
+    EXPECT_TRUE(AsAnotherUser([&] { return Write("s", "k", "2") != 0; }));
+    EXPECT_EQ(root.Finish(), 0);
+    EXPECT_EQ(Value("s", "k"), "2");
+    EXPECT_EQ(Value("s", "holder"), "1");
+}
+
+// A link planted as the lock file would have a writer running as root create or lock the
+// file it names (an empty /etc/nologin locks every other user out).
+TEST_F(IniEngine, ALockFileThatIsASymbolicLinkIsRefusedAndWhatItNamesIsLeftAlone) {
+    const std::string victim = folder_.File("victim");
+    const struct {
+        const char* what;
+        bool victimExists;
+    } rows[] = {{"a link to a missing file", false}, {"a link to an existing file", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Put("[s]\r\nk=1\r\n");
+        std::filesystem::remove(victim);
+        std::filesystem::remove(path_ + ".lock");
+        if (row.victimExists) TempFolder::Put(victim, "keep");
+        std::filesystem::create_symlink(victim, path_ + ".lock");
+        EXPECT_EQ(Write("s", "k", "2"), 0);
+        EXPECT_EQ(TempFolder::Get(victim), row.victimExists ? "keep" : "<missing>");
+        EXPECT_EQ(Get(), "[s]\r\nk=1\r\n");
+        EXPECT_TRUE(std::filesystem::is_symlink(path_ + ".lock"));
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
 }
 
 TEST_F(IniEngine, AReadOnlyFolderFailsTheWriteCleanly) {
@@ -277,6 +450,200 @@ TEST_F(IniEngine, AFileAtTheSizeBoundIsReadButNotGrownPastIt) {
     EXPECT_EQ(Value("s", "k"), "1");
     EXPECT_NE(Write("s", "k", "3"), 0);  // the same size: still within the bound
     EXPECT_EQ(Value("s", "k"), "3");
+}
+
+// The peak of this process's resident memory while `call` runs, above what it held before,
+// in bytes; -1 where the system cannot tell.
+long long PeakMemoryOf(const std::function<void()>& call) {
+    auto status = [](const char* field) {
+        std::ifstream in("/proc/self/status");
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind(field, 0) == 0)
+                return std::atoll(line.c_str() + std::strlen(field)) * 1024;
+        return -1ll;
+    };
+    // Resetting the high-water mark makes it the present resident size.
+    if (!(std::ofstream("/proc/self/clear_refs") << "5")) return -1;
+    long long before = status("VmRSS:");
+    call();
+    long long peak = status("VmHWM:");
+    return before < 0 || peak < 0 ? -1 : peak - before;
+}
+
+// A file just under the size bound, of the shortest lines, costs a read or a write less
+// than four times its size in memory (it once cost sixty).
+TEST_F(IniEngine, AFileOfShortLinesUnderTheSizeBoundIsReadAndWrittenInBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers keep freed memory and add their own";
+#endif
+    const std::size_t lines = (ini::kLargestFile - 1024) / 2;
+    const struct {
+        const char* what;
+        std::string head, tail;
+        const char* before;  // the value of s/k before the write
+    } rows[] = {
+        {"lines of \"a\" before any section", "", "", "<none>"},
+        {"lines of \"a\" in the section written", "[s]\r\n", "k=1\r\n", "1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string text = "a\n";
+        while (text.size() < 2 * lines) text += text;
+        text = row.head + text.substr(0, 2 * lines) + row.tail;
+        const long long size = static_cast<long long>(text.size());
+        Put(text);
+        text = std::string();
+        int results[2] = {};
+        ASSERT_EQ(pipe(results), 0);
+        // In a child of its own, so no memory this process freed earlier is used again
+        // unseen; large blocks are mapped afresh for the same reason.
+        pid_t child = fork();
+        if (child == 0) {
+            mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+            std::string value;
+            int written = 0;
+            char lines[64];
+            long long peaks[3] = {
+                PeakMemoryOf([&] { value = Value("s", "k"); }),
+                PeakMemoryOf([&] { written = Write("s", "k", "changed"); }),
+                // The section's millions of lines, of which only what fits is gathered.
+                PeakMemoryOf(
+                    [&] { platform::ReadProfileSection("s", lines, sizeof lines, path_.c_str()); }),
+            };
+            if (value != row.before || written == 0) peaks[0] = -2;
+            _exit(write(results[1], peaks, sizeof peaks) == sizeof peaks ? 0 : 1);
+        }
+        close(results[1]);
+        long long peaks[3] = {-1, -1, -1};
+        bool reported = read(results[0], peaks, sizeof peaks) == sizeof peaks;
+        close(results[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(reported && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        ASSERT_NE(peaks[0], -2) << "s/k was not read as " << row.before << " or not written";
+        if (peaks[0] == -1)
+            GTEST_SKIP() << "the system does not reset the resident high-water mark";
+        EXPECT_LT(peaks[0], 4 * size) << "bytes to read a file of " << size;
+        EXPECT_LT(peaks[1], 4 * size) << "bytes to write a file of " << size;
+        EXPECT_LT(peaks[2], 4 * size) << "bytes to list a section of a file of " << size;
+    }
+}
+
+// A restore (`cp -p backup.ini settings.ini`) changes a file that may be kept parsed and
+// puts its old modification time back: only the change time shows it.
+// The first time within one tick of the file clock, so even the change time stays the same;
+// the second time long after the file's last change, when it is kept parsed.
+TEST_F(IniEngine, AFileRestoredWithItsOldModificationTimeIsReadAnew) {
+    const timespec old[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
+    for (bool settled : {false, true}) {
+        SCOPED_TRACE(settled ? "settled" : "just changed");
+        Put("[s]\r\nk=1\r\n");
+        ASSERT_EQ(utimensat(AT_FDCWD, path_.c_str(), old, 0), 0);
+        if (settled) std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+        EXPECT_EQ(Value("s", "k"), "1");
+        Put("[s]\r\nk=2\r\n");  // in place: the same inode and size
+        ASSERT_EQ(utimensat(AT_FDCWD, path_.c_str(), old, 0), 0);
+        EXPECT_EQ(Value("s", "k"), "2");
+    }
+}
+
+// A link whose target does not exist yet (`ln -s real/settings.ini link.ini`) stays a link,
+// and the write creates the target. A chain of links is followed to its end; a loop, or a
+// target in a missing folder, fails the write and leaves the links as they were.
+TEST_F(IniEngine, ADanglingLinkStaysALinkAndItsTargetIsCreated) {
+    std::filesystem::create_directory(folder_.File("real"));
+    std::filesystem::create_symlink("real/settings.ini", path_);
+    ASSERT_NE(Write("s", "k", "1"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(path_));
+    EXPECT_EQ(TempFolder::Get(folder_.File("real/settings.ini")), "[s]\r\nk=1\r\n");
+    EXPECT_EQ(Value("s", "k"), "1");
+
+    const std::string chain = folder_.File("chain.ini");
+    std::filesystem::create_symlink("middle.ini", chain);
+    std::filesystem::create_symlink(folder_.File("real/other.ini"), folder_.File("middle.ini"));
+    EXPECT_NE(platform::StoreProfileString("s", "k", "2", chain.c_str()), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(chain));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder_.File("middle.ini")));
+    EXPECT_EQ(TempFolder::Get(folder_.File("real/other.ini")), "[s]\r\nk=2\r\n");
+
+    const std::string loop = folder_.File("loop.ini"), nowhere = folder_.File("nowhere.ini");
+    std::filesystem::create_symlink("loop.ini", loop);
+    std::filesystem::create_symlink("missing/settings.ini", nowhere);
+    for (const std::string& link : {loop, nowhere}) {
+        SCOPED_TRACE(link);
+        EXPECT_EQ(platform::StoreProfileString("s", "k", "3", link.c_str()), 0);
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+    }
+}
+
+// What writers killed mid-write left: the next write removes the engine's own temporaries
+// once they are too old for a live writer to own, and nothing else.
+TEST_F(IniEngine, TheNextWriteRemovesOnlyTheEnginesOwnStaleTemporaries) {
+    Put("[s]\r\nk=1\r\n");
+    const struct {
+        const char* name;
+        int ageSeconds;
+        bool anotherUsers;
+        bool removed;
+    } rows[] = {
+        {".ini-write-aB3xYz", 120, false, true},
+        {".ini-write-aB3xY0", 5, false, false},  // a live writer may be writing it
+        {".ini-write-aB3xY1", 120, true, false},
+        {".ini-write-aB3xY", 120, false, false},  // not a name the engine makes
+        {".ini-write-aB3xYzz", 120, false, false},
+        {"notes.ini-write-aB3xYz", 120, false, false},
+    };
+    for (const auto& row : rows) {
+        if (row.anotherUsers && geteuid() != 0) continue;
+        const std::string file = folder_.File(row.name);
+        TempFolder::Put(file, "[s]\r\nk=0\r\n");
+        if (row.anotherUsers) {
+            ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0);
+        }
+        const timespec age[2] = {{time(nullptr) - row.ageSeconds, 0},
+                                 {time(nullptr) - row.ageSeconds, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), age, 0), 0);
+    }
+    ASSERT_NE(Write("s", "k", "2"), 0);
+    for (const auto& row : rows) {
+        if (row.anotherUsers && geteuid() != 0) continue;
+        EXPECT_EQ(std::filesystem::exists(folder_.File(row.name)), !row.removed) << row.name;
+    }
+}
+
+// kill -9 at random moments of writes of a 1 MiB file, as a crash would: the file is whole
+// every time, and once what the killed writers left is old enough, the next write leaves
+// nothing but the file and its lock file.
+TEST_F(IniEngine, WritersKilledAtAnyMomentLeaveTheFileWholeAndNoTemporaryForLong) {
+    const std::string big(1 << 20, 'x');
+    Put("[s]\r\nk=0\r\nbig=" + big + "\r\n");
+    std::mt19937 random(18);
+    for (int round = 1; round <= 30; ++round) {
+        pid_t child = fork();
+        if (child == 0) {
+            for (int write = 0;; ++write)
+                Write("s", "k", std::to_string(round * 10000 + write).c_str());
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        ASSERT_EQ(Value("s", "big"), big) << "round " << round;
+        ASSERT_NE(Value("s", "k"), "<none>") << "round " << round;
+    }
+    int leftovers = 0;
+    const timespec old[2] = {{time(nullptr) - 120, 0}, {time(nullptr) - 120, 0}};
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.File("")))
+        if (entry.path().filename().string().rfind(".ini-write-", 0) == 0) {
+            utimensat(AT_FDCWD, entry.path().c_str(), old, 0);
+            ++leftovers;
+        }
+    RecordProperty("leftovers", leftovers);
+    ASSERT_NE(Write("s", "k", "last"), 0);
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.File("")))
+        EXPECT_TRUE(entry.path().filename() == "settings.ini" ||
+                    entry.path().filename() == "settings.ini.lock")
+            << entry.path();
 }
 
 TEST_F(IniEngine, ReadsOfALongValueOpenTheFileAsOftenAsTheyMust) {

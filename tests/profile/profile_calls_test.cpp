@@ -1,16 +1,21 @@
 // How INI files are read and written through the platform's profile calls: Wine's own
 // functions in the Windows build, our engine on Linux. Where Wine is known to differ from
 // Windows, our engine follows Windows and the test expects each platform's own answer.
+#include "platform/profile_calls.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/profile_calls.h"
+#include "hosts/common/beside_executable.h"
+#include "platform/child_process.h"
+#include "platform/executable_path.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -469,20 +474,74 @@ TEST_F(ProfileCalls, EveryCallSeesTheFileAsItIsNow) {
     EXPECT_EQ(Value("s", "k"), "<default>");
 }
 
+// Writers in several processes at once, each storing keys of its own: every write must
+// succeed and every key be there afterwards, so a lost update shows as a missing key. In
+// memory where the system has such a folder: a busy disk that holds one flush up for over a
+// second makes the writers behind it give up, which is their bound at work, not the queue
+// failing.
 TEST_F(ProfileCalls, ConcurrentWritersLoseNoUpdate) {
+    // Wine's functions lock nothing between processes: each writer rewrites the file from
+    // its own copy, and 3,966 of the 4,000 keys were lost. The plug-in's settings have one
+    // writing process there, the TV host.
+    if (UsingWineProfileCalls()) GTEST_SKIP() << "Wine keeps no lock between processes";
+    constexpr int kProcesses = 8;
+    constexpr int kWrites = 500;
+    TempFolder folder(std::filesystem::is_directory("/dev/shm") ? "/dev/shm"
+                                                                : std::filesystem::temp_directory_path());
+    path_ = folder.File("settings.ini");
+    const std::string go = folder.File("go");
+    const std::string writes = std::to_string(kWrites);
+    const std::string writer =
+        BesideExecutable(std::string("profile_writer") + platform::kExecutableSuffix);
+    std::vector<platform::ChildProcess> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const std::string index = std::to_string(p);
+        const char* args[] = {path_.c_str(), index.c_str(), writes.c_str(), go.c_str(), nullptr};
+        children.push_back(platform::StartChild(writer.c_str(), args));
+        ASSERT_TRUE(children.back().running) << writer;
+    }
+    Put("");  // an empty file, so the writers race to edit it rather than to create it
+    TempFolder::Put(go, "");
+    for (int p = 0; p < kProcesses; ++p)
+        EXPECT_EQ(platform::WaitChild(children[p], 240000), 0) << "failed writes of writer " << p;
+    // One read of the whole section, as reading 4,000 keys one by one would take seconds.
+    std::vector<char> lines(1 << 20);
+    unsigned length = platform::ReadProfileSection(
+        "s", lines.data(), static_cast<unsigned>(lines.size()), path_.c_str());
+    std::set<std::string> stored;
+    for (std::size_t at = 0; at < length; at += std::strlen(lines.data() + at) + 1)
+        stored.insert(lines.data() + at);
+    int lost = 0;
+    for (int p = 0; p < kProcesses; ++p)
+        for (int w = 1; w <= kWrites; ++w)
+            lost += stored.count("p" + std::to_string(p) + "k" + std::to_string(w) + "=" +
+                                 std::to_string(w)) == 0;
+    EXPECT_EQ(lost, 0) << "keys lost of " << kProcesses * kWrites;
+    EXPECT_EQ(stored.size(), static_cast<std::size_t>(kProcesses * kWrites));
+}
+
+// The same within one process, where writers are threads (and ThreadSanitizer watches).
+TEST_F(ProfileCalls, ConcurrentThreadsLoseNoUpdate) {
     constexpr int kThreads = 4;
     constexpr int kWrites = 25;
+    std::vector<int> failed(kThreads, 0);
     std::vector<std::thread> writers;
     for (int t = 0; t < kThreads; ++t) {
-        writers.emplace_back([this, t] {
-            std::string key = "writer" + std::to_string(t);
-            for (int i = 1; i <= kWrites; ++i)
-                platform::StoreProfileString("s", key.c_str(), std::to_string(i).c_str(), path_.c_str());
+        writers.emplace_back([this, t, &failed] {
+            for (int w = 1; w <= kWrites; ++w) {
+                std::string key = "t" + std::to_string(t) + "k" + std::to_string(w);
+                failed[t] += Write("s", key.c_str(), std::to_string(w).c_str()) == 0;
+            }
         });
     }
     for (std::thread& writer : writers) writer.join();
-    for (int t = 0; t < kThreads; ++t)
-        EXPECT_EQ(Value("s", ("writer" + std::to_string(t)).c_str()), std::to_string(kWrites));
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(failed[t], 0) << "failed writes of thread " << t;
+        for (int w = 1; w <= kWrites; ++w) {
+            std::string key = "t" + std::to_string(t) + "k" + std::to_string(w);
+            EXPECT_EQ(Value("s", key.c_str()), std::to_string(w)) << key;
+        }
+    }
 }
 
 }  // namespace

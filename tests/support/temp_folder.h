@@ -12,11 +12,11 @@
 
 class TempFolder {
 public:
-    TempFolder() {
+    explicit TempFolder(
+        const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
         static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("glyphbox-test-" + std::to_string(platform::CurrentProcessId()) + "-" +
-                 std::to_string(++counter));
+        path_ = base / ("glyphbox-test-" + std::to_string(platform::CurrentProcessId()) + "-" +
+                        std::to_string(++counter));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

@@ -23,6 +23,9 @@ struct SharedMemoryHandle {
 SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* created);
 
 // Maps `size` bytes of the object read/write; null on failure. The view outlives the handle.
+// Elsewhere than on Windows another process may cut the object short under the view: the
+// view's next touch grows it back (zeros) rather than end the process with SIGBUS, or, once
+// the handle is closed, finds zeros of this process's own.
 void* MapSharedMemory(const SharedMemoryHandle& handle, std::uint32_t size);
 
 // Unmaps a view returned by MapSharedMemory; null is ignored.

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/posix/mapping_guard.h"
+
 namespace platform {
 namespace {
 
@@ -138,13 +140,20 @@ SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* 
 
 void* MapSharedMemory(const SharedMemoryHandle& handle, std::uint32_t size) {
     if (!handle.open) return nullptr;
-    void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED,
-                      static_cast<int>(handle.value), 0);
-    return view == MAP_FAILED ? nullptr : view;
+    int fd = static_cast<int>(handle.value);
+    void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (view == MAP_FAILED) return nullptr;
+    // Anyone who can open the object can cut it short; a view nobody watches would then end
+    // the process at its next touch.
+    if (GuardMapping(view, size, fd)) return view;
+    munmap(view, size);
+    return nullptr;
 }
 
 void UnmapSharedMemory(void* view, std::uint32_t size) {
-    if (view) munmap(view, size);
+    if (view == nullptr) return;
+    UnguardMapping(view);
+    munmap(view, size);
 }
 
 void CloseSharedMemory(SharedMemoryHandle& handle) {
@@ -153,6 +162,7 @@ void CloseSharedMemory(SharedMemoryHandle& handle) {
     struct stat info;
     if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0)
         shm_unlink(handle.objectName);
+    ForgetMappingDescriptor(fd);
     close(fd);
     handle = SharedMemoryHandle{};
 }

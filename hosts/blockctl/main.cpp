@@ -13,6 +13,7 @@
 
 #include "hosts/blockctl/sample_state.h"
 #include "hosts/common/block_fields.h"
+#include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
 #include "hosts/common/cp1250.h"
 #include "hosts/common/display_plugin_host.h"
@@ -147,7 +148,8 @@ private:
 };
 
 StatusBlock* BlockTool::Block() {
-    if (!mapping_.View() && !mapping_.Create(StatusBlockName()))
+    if (mapping_.View() || !CheckBlockName(kTool)) return mapping_.View();
+    if (!mapping_.Create(StatusBlockName()))
         std::fprintf(stderr, "blockctl: cannot create or open the status block\n");
     return mapping_.View();
 }

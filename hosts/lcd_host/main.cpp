@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/text_file.h"
@@ -294,6 +295,7 @@ int Run(int argc, char** argv) {
     if (options.version) return std::puts(VersionLine(kTool).c_str()), 0;
     std::vector<ScreenRow> rows;
     if (!LoadScreen(options, &rows)) return 2;
+    if (!CheckBlockName(kTool)) return 1;
     DisplayPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/text_file.h"
@@ -197,6 +198,7 @@ int Run(int argc, char** argv) {
     Scenario scenario;
     if (!LoadScenario(options, &scenario)) return 2;
     if (!LogWritable(options)) return 1;
+    if (!CheckBlockName(kTool)) return 1;
     TunerPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {

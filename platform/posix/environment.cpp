@@ -15,6 +15,10 @@ bool ReadEnvironment(const char* name, char* out, std::size_t size) {
     return true;
 }
 
+bool EnvironmentIsSet(const char* name) {
+    return getenv(name) != nullptr;
+}
+
 bool WriteEnvironment(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
 
 }  // namespace platform

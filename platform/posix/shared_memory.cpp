@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/object_name.h"
 #include "platform/posix/mapping_guard.h"
 
 namespace platform {
@@ -29,21 +30,12 @@ constexpr long kLockPauseNs = 2000000;  // 2 ms: a second in all
 // Longer names are shortened, keeping a hash of the whole so distinct names stay distinct.
 constexpr std::size_t kLongestKeptName = 200;
 
-std::uint64_t HashName(const char* name) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (const char* p = name; *p; ++p) hash = (hash ^ static_cast<unsigned char>(*p)) * 1099511628211ull;
-    return hash;
-}
-
 // POSIX names are "/name" with no further slash and at most NAME_MAX bytes; the user's id
 // ends it.
 void MakeObjectName(const char* name, char* out, std::size_t size) {
-    unsigned user = static_cast<unsigned>(geteuid());
-    if (std::strlen(name) <= kLongestKeptName)
-        std::snprintf(out, size, "/%s.%u", name, user);
-    else
-        std::snprintf(out, size, "/%.*s~%016llx.%u", static_cast<int>(kLongestKeptName), name,
-                      static_cast<unsigned long long>(HashName(name)), user);
+    char kept[kLongestKeptName + 18];
+    ShortenObjectName(name, kLongestKeptName, kept, sizeof kept);
+    std::snprintf(out, size, "/%s.%u", kept, static_cast<unsigned>(geteuid()));
     for (char* p = out + 1; *p; ++p)
         if (*p == '/') *p = '_';
 }

@@ -14,6 +14,13 @@ bool ReadEnvironment(const char* name, char* out, std::size_t size) {
     return true;
 }
 
+bool EnvironmentIsSet(const char* name) {
+    char probe[1];
+    SetLastError(ERROR_SUCCESS);
+    return GetEnvironmentVariableA(name, probe, sizeof probe) > 0 ||
+           GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+}
+
 bool WriteEnvironment(const char* name, const char* value) {
     return SetEnvironmentVariableA(name, value) != 0;
 }

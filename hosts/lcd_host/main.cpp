@@ -10,7 +10,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 
 #include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
@@ -25,6 +24,7 @@
 #include "hosts/lcd_host/screen_file.h"
 #include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
+#include "platform/stop_request.h"
 
 namespace {
 
@@ -277,14 +277,16 @@ std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
         [](const std::string& message) { std::fprintf(stderr, "lcdhost: %s\n", message.c_str()); }, !options.once);
 }
 
-// Sleeps until `until`, connecting to the server in between when its delay has passed.
-void WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
+// Sleeps until `until`, connecting to the server in between when its delay has passed; false
+// when a stop was requested.
+bool WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
     while (std::chrono::steady_clock::now() < until) {
         auto wake = until;
         if (link && !link->IsConnected() && link->NextAttempt() < wake) wake = link->NextAttempt();
-        std::this_thread::sleep_until(wake);
+        if (!platform::SleepUnlessStopped(wake)) return false;
         if (link) link->ConnectWhenDue();
     }
+    return true;
 }
 
 int Run(int argc, char** argv) {
@@ -293,6 +295,8 @@ int Run(int argc, char** argv) {
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
     if (options.help) return std::fputs(kUsage, stdout), 0;
     if (options.version) return std::puts(VersionLine(kTool).c_str()), 0;
+    // Ctrl-C is how a run without --seconds ends: it must release the block like any end.
+    platform::CatchStopRequests();
     std::vector<ScreenRow> rows;
     if (!LoadScreen(options, &rows)) return 2;
     if (!CheckBlockName(kTool)) return 1;
@@ -325,7 +329,7 @@ int Run(int argc, char** argv) {
         if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
         // A refresh that came late (a slow server) is not made up for with a burst.
         next = std::max(next + std::chrono::milliseconds(refreshMs), std::chrono::steady_clock::now());
-        WaitForRefresh(next, link.get());
+        if (!WaitForRefresh(next, link.get())) break;
     }
     if (terminal) std::puts("");
     // One frame asked for and no server to draw it on: that is a failure.

@@ -120,8 +120,8 @@ class Programs:
 
     def __init__(self, test, folder):
         self.folder = folder
-        self.environment = dict(os.environ, GLYPHBOX_BLOCK_NAME="glyphbox-test-lcdproc-%d-%s" % (
-            os.getpid(), test.id().rsplit(".", 1)[-1]))
+        self.block = "glyphbox-test-lcdproc-%d-%s" % (os.getpid(), test.id().rsplit(".", 1)[-1])
+        self.environment = dict(os.environ, GLYPHBOX_BLOCK_NAME=self.block)
         self.screen = os.path.join(folder, "screen.txt")
         with open(self.screen, "w") as out:
             out.write(SCREEN)
@@ -155,10 +155,25 @@ class Programs:
             return len(re.findall(r"^frame \d+ at ", source.read().decode("utf-8", "replace"), re.M))
 
     def stop(self):
-        for process in (self.host, self.holder):
-            if process and process.poll() is None:
+        """Ends both as a user would, so that they release the block; a kill would leave its
+        object behind on Linux."""
+        running = [process for process in (self.host, self.holder) if process and process.poll() is None]
+        for process in running:
+            process.terminate()
+        for process in running:
+            try:
+                process.wait(timeout=15)
+            except subprocess.TimeoutExpired:
                 process.kill()
                 process.wait()
+
+    def left_behind(self):
+        """The block's object when it outlived the programs (Linux; Wine keeps its own), removed."""
+        path = "/dev/shm/%s.%d" % (self.block, os.geteuid())
+        if not os.path.exists(path):
+            return None
+        os.unlink(path)
+        return path
 
 
 class LcdprocTestCase(unittest.TestCase):
@@ -173,6 +188,9 @@ class LcdprocTestCase(unittest.TestCase):
         for server in self.servers:
             server.kill()
         shutil.rmtree(self.folder, ignore_errors=True)
+        left = self.programs.left_behind()
+        if left:
+            self.fail("%s stayed behind after lcdhost and blockctl ended" % left)
 
     def lcd_server(self, **kwargs):
         server = LcdServer(self.folder, free_port(), **kwargs)

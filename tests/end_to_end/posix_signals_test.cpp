@@ -1,8 +1,12 @@
-// Linux only: whoever can open the block's object can cut it short under both running hosts,
-// whose next touch of it would otherwise end them with SIGBUS.
+// Linux only: signals the hosts meet. Whoever can open the block's object can cut it short
+// under both running hosts, whose next touch of it would then end them with SIGBUS; and a
+// host ended by a signal before it released the block would leave the object behind.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "hosts/common/beside_executable.h"
 #include "hosts/common/wall_clock.h"
@@ -35,9 +40,17 @@ bool Until(const std::function<bool()>& condition) {
     return true;
 }
 
+std::string BlockObject() {
+    return "/" + std::string(StatusBlockName()) + "." + std::to_string(geteuid());
+}
+
+bool BlockObjectExists() {
+    struct stat info;
+    return stat(("/dev/shm" + BlockObject()).c_str(), &info) == 0;
+}
+
 void CutToNothing() {
-    std::string object = "/" + std::string(StatusBlockName()) + "." + std::to_string(geteuid());
-    int fd = shm_open(object.c_str(), O_RDWR, 0600);
+    int fd = shm_open(BlockObject().c_str(), O_RDWR, 0600);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(ftruncate(fd, 0), 0);
     close(fd);
@@ -74,6 +87,50 @@ TEST(CutBlock, BothHostsOutliveTheBlockBeingCutShortAndTheTvSideFillsItAgain) {
     EXPECT_EQ(platform::WaitChild(tv, kRunTimeoutMs), 0);
     EXPECT_EQ(platform::WaitChild(lcd, kRunTimeoutMs), 0);
     EXPECT_GE(FramesSince(frames, cut), 2) << "lcdhost stopped drawing";
+}
+
+TEST(StopRequest, EachToolEndsAsItsRunWouldAndLeavesNoBlockBehind) {
+    TempFolder folder;
+    std::string frames = folder.File("frames.log");
+    const struct {
+        const char* tool;
+        std::vector<const char*> args;
+        int exitCode;
+    } rows[] = {
+        {"lcdhost", {"--log", frames.c_str(), nullptr}, 0},
+        {"tvhost", {"--quiet", nullptr}, 0},
+        {"blockctl", {"sample", "hold", "60", nullptr}, 0},
+        {"blockctl", {"sample", "hold", "60", "clear", nullptr}, 1},  // says what did not run
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.tool + std::string(" ") + row.args[0]);
+        platform::ChildProcess child = Start(row.tool, row.args.data());
+        ASSERT_TRUE(child.running);
+        // The tools catch stop requests before they open the block.
+        EXPECT_TRUE(Until(BlockObjectExists));
+        kill(static_cast<pid_t>(child.value), SIGTERM);
+        EXPECT_EQ(platform::WaitChild(child, kRunTimeoutMs), row.exitCode);
+        EXPECT_FALSE(BlockObjectExists()) << "the block stayed behind";
+        shm_unlink(BlockObject().c_str());
+    }
+}
+
+// nohup's promise: a hangup the tool was started ignoring does not end it.
+TEST(StopRequest, AHangupIgnoredAtTheStartStaysIgnored) {
+    const char* args[] = {"sample", "hold", "60", nullptr};
+    auto before = signal(SIGHUP, SIG_IGN);
+    platform::ChildProcess child = Start("blockctl", args);
+    signal(SIGHUP, before);
+    ASSERT_TRUE(child.running);
+    EXPECT_TRUE(Until(BlockObjectExists));
+    pid_t pid = static_cast<pid_t>(child.value);
+    kill(pid, SIGHUP);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the hangup ended blockctl";
+    kill(pid, SIGTERM);
+    platform::WaitChild(child, kRunTimeoutMs);
+    shm_unlink(BlockObject().c_str());
 }
 
 }  // namespace

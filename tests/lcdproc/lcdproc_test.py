@@ -139,12 +139,13 @@ class Programs:
         subprocess.run(program("blockctl") + list(settings), env=self.environment, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
-    def start_host(self, address, *extra):
+    def start_host(self, address, *extra, environment=None):
         self.errors = os.path.join(self.folder, "lcdhost-errors.txt")
         self.frames_file = os.path.join(self.folder, "lcdhost-frames.txt")
         with open(self.errors, "wb") as errors, open(self.frames_file, "wb") as frames:
             self.host = subprocess.Popen(program("lcdhost") + ["--lcdproc", address, "--screen", self.screen] +
-                                         list(extra), env=self.environment, stdout=frames, stderr=errors)
+                                         list(extra), env=dict(self.environment, **(environment or {})),
+                                         stdout=frames, stderr=errors)
 
     def host_errors(self):
         with open(self.errors, "rb") as source:
@@ -417,6 +418,26 @@ class FakeServers(LcdprocTestCase):
         errors = self.programs.host_errors()
         self.assertEqual(errors.count("LCDd at"), 1, errors)
 
+    def test_a_name_lookup_that_hangs_is_given_up_after_two_seconds(self):
+        if not OPTIONS.slow_resolver:
+            self.skipTest("no resolver to preload (the Windows build)")
+        server = FakeServer(well_behaved)
+        self.addCleanup(server.stop)
+        self.programs.hold_sample("set", "playState", "2")
+        slow = {"LD_PRELOAD": OPTIONS.slow_resolver}
+        started = time.monotonic()
+        self.programs.start_host("localhost:%d" % server.port, "--once", "--frames", environment=slow)
+        self.assertEqual(self.programs.host.wait(timeout=60), 1)
+        # The lookup's own 10 s would show here; 2 s is the bound, the rest the machine's.
+        self.assertLess(time.monotonic() - started, 8, self.programs.host_errors())
+        self.assertIn("the name was not found within 2000 ms", self.programs.host_errors())
+        # Running on, the panel keeps refreshing between lookups and the trouble is told once.
+        self.programs.start_host("localhost:%d" % server.port, "--frames", "--seconds", "8", environment=slow)
+        self.assertEqual(self.programs.host.wait(timeout=60), 0)
+        errors = self.programs.host_errors()
+        self.assertEqual(errors.count("the name was not found"), 1, errors)
+        self.assertGreaterEqual(self.programs.host_frames(), 3, errors)
+
     @staticmethod
     def rows_drawn(lines):
         texts = [text for _, text in lines]
@@ -461,6 +482,7 @@ def main():
     parser.add_argument("--bin", required=True, help="the folder of lcdhost and blockctl")
     parser.add_argument("--suffix", default="", help="the programs' file name ending (.exe)")
     parser.add_argument("--runner", default="", help="what runs a program (the Wine runner)")
+    parser.add_argument("--slow-resolver", default="", help="a library whose name lookups take 10 s, to preload")
     OPTIONS, rest = parser.parse_known_args()
     if not shutil.which("LCDd"):
         print("LCDd is missing: scripts/install_deps.sh test installs lcdproc", file=sys.stderr)

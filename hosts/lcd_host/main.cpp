@@ -248,8 +248,10 @@ bool Show(const LcdScreen& screen, const Options& options, int frame, double ela
     return options.png.empty() || WriteFile(options.png, EncodePng(screen, 4, options.characters), std::ios::trunc);
 }
 
-void SayOnce(std::set<std::string>* said, const std::string& message) {
-    if (said->insert(message).second) std::fprintf(stderr, "lcdhost: %s\n", message.c_str());
+// Once per `kind`: a server that gives another size on every connection would otherwise
+// repeat it at every reconnect.
+void SayOnce(std::set<std::string>* said, const std::string& kind, const std::string& message) {
+    if (said->insert(kind).second) std::fprintf(stderr, "lcdhost: %s\n", message.c_str());
 }
 
 // Without --size the LCD takes the server's display size (within lcdhost's 80 x 8); a screen
@@ -263,11 +265,13 @@ void MatchDisplay(const LcdprocLink& link, const Options& options, const std::ve
         *screen = LcdScreen(std::min(width, 80), std::min(height, 8));
     std::string error;
     if (!options.screenFile.empty() && !CheckScreenFits(rows, width, height, &error))
-        SayOnce(said, options.screenFile + ": " + error.substr(0, error.find(" (see")) + " on the " + display +
-                          "; the rest is cut");
+        SayOnce(said, "screen cut",
+                options.screenFile + ": " + error.substr(0, error.find(" (see")) + " on the " +
+                    display + "; the rest is cut");
     if (options.sizeGiven && (options.width > width || options.height > height))
-        SayOnce(said, "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
-                          " is larger than the " + display + "; the rest is cut");
+        SayOnce(said, "size cut",
+                "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                    " is larger than the " + display + "; the rest is cut");
 }
 
 std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {

@@ -282,8 +282,9 @@ class FakeServer:
 
     GREETING = b"connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8\n"
 
-    def __init__(self, behave):
+    def __init__(self, behave, lifetime=None):
         self.behave = behave
+        self.lifetime = lifetime  # seconds after which each connection is closed
         self.listener = socket.socket()
         self.listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.listener.bind(("127.0.0.1", 0))
@@ -307,6 +308,8 @@ class FakeServer:
 
     def _serve(self, client, lines, number):
         pending, flooding = b"", False
+        if self.lifetime:
+            threading.Timer(self.lifetime, lambda: client.shutdown(socket.SHUT_RDWR)).start()
         with client:
             if self.behave is None:
                 return  # closes every connection at once
@@ -365,8 +368,8 @@ def on_first_connection(fault):
 
 
 class FakeServers(LcdprocTestCase):
-    def run_host_against(self, behave, seconds):
-        server = FakeServer(behave)
+    def run_host_against(self, behave, seconds, lifetime=None):
+        server = FakeServer(behave, lifetime)
         self.addCleanup(server.stop)
         self.programs.hold_sample("set", "playState", "2")
         self.programs.start_host(":%d" % server.port, "--frames", "--seconds", str(seconds))
@@ -406,6 +409,19 @@ class FakeServers(LcdprocTestCase):
                 last = errors.strip().splitlines()[-1]
                 self.assertTrue("connected" in last or "drawing again" in last, "%s: %r" % (name, errors))
                 self.assertGreaterEqual(self.programs.host_frames(), 8, "%s: lcdhost stopped refreshing" % name)
+
+    def test_a_size_that_changes_at_every_reconnect_is_told_once(self):
+        def another_size_each_time(line, number):
+            if line == "hello":
+                return b"connect LCDproc 0.5.9 protocol 0.3 lcd wid %d hgt 3 cellwid 5 cellhgt 8\n" % (16 + number)
+            return well_behaved(line, number)
+        server = self.run_host_against(another_size_each_time, 20, lifetime=1.5)
+        self.assertEqual(self.programs.host.wait(timeout=60), 0)
+        errors = self.programs.host_errors()
+        self.assertGreaterEqual(len(server.connections), 3, errors)
+        self.assertEqual(errors.count("connected, the display is"), 1, errors)
+        self.assertEqual(errors.count("the display is now"), 1, errors)
+        self.assertEqual(errors.count("the rest is cut"), 1, errors)
 
     def test_a_server_that_closes_every_connection_is_retried_less_often_up_to_a_cap(self):
         server = self.run_host_against(None, 21)

@@ -11,6 +11,6 @@ inline constexpr int kLongestBlockNameVariable = 32766;
 
 // kStatusBlockName when kStatusBlockNameVariable is not set, its value when it is. Null when
 // it is set but names no block (empty, or longer than kLongestBlockNameVariable): whoever
-// asked then opens no block at all, never the user's own in its place. The text lives in a
-// static buffer that the next call rewrites.
+// asked then opens no block at all, never the user's own in its place. The text stays valid
+// until the next call.
 const char* StatusBlockName();

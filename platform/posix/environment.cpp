@@ -15,8 +15,9 @@ bool ReadEnvironment(const char* name, char* out, std::size_t size) {
     return true;
 }
 
-bool EnvironmentIsSet(const char* name) {
-    return getenv(name) != nullptr;
+long EnvironmentLength(const char* name) {
+    const char* value = getenv(name);
+    return value ? static_cast<long>(std::strlen(value)) : -1;
 }
 
 bool WriteEnvironment(const char* name, const char* value) { return setenv(name, value, 1) == 0; }

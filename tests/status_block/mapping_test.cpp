@@ -130,7 +130,7 @@ TEST(StatusBlockName, ASetVariableIsTheNameWhateverItsLengthOrNamesNoBlock) {
         // Windows holds neither a longer variable (Wine mangles one) nor, maybe, an empty one.
         bool written = platform::WriteEnvironment(kStatusBlockNameVariable, row.value.c_str());
         platform::ReadEnvironment(kStatusBlockNameVariable, held, sizeof held);
-        if (!written || !platform::EnvironmentIsSet(kStatusBlockNameVariable) ||
+        if (!written || platform::EnvironmentLength(kStatusBlockNameVariable) < 0 ||
             (!row.value.empty() && held != row.value))
             continue;
         const char* name = StatusBlockName();

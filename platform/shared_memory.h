@@ -16,13 +16,17 @@ struct SharedMemoryHandle {
 
 // Creates the object with `size` zero bytes, or opens it when another process made it first.
 // Each user has their own object under a name (a logon session's namespace on Windows, the
-// user's id in the name elsewhere). `created` (may be null) tells which. A handle with
-// open == false means failure: also, elsewhere, an object that another user owns or others
-// may open, one that stays smaller than `size`, or one whose lock another process keeps
-// (given up after about a second).
+// user's id in the name elsewhere); a name past 200 bytes is shortened to its first 200, '~'
+// and a hash of the whole. `created` (may be null) tells which. A handle with open == false
+// means failure: a null or empty name; also, elsewhere, an object that another user owns or
+// others may open, one that stays smaller than `size`, or one whose lock another process
+// keeps (given up after about a second).
 SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* created);
 
 // Maps `size` bytes of the object read/write; null on failure. The view outlives the handle.
+// Elsewhere than on Windows another process may cut the object short under the view: the
+// view's next touch grows it back (zeros) rather than end the process with SIGBUS, or, once
+// the handle is closed, finds zeros of this process's own.
 void* MapSharedMemory(const SharedMemoryHandle& handle, std::uint32_t size);
 
 // Unmaps a view returned by MapSharedMemory; null is ignored.

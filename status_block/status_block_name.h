@@ -5,6 +5,12 @@
 // never write into the block a user's running hosts read.
 inline constexpr char kStatusBlockNameVariable[] = "GLYPHBOX_BLOCK_NAME";
 
-// kStatusBlockName, or the value of kStatusBlockNameVariable when that is set. The text
-// lives in a static buffer that the next call rewrites.
+// The longest value of kStatusBlockNameVariable taken: the most Windows holds in a variable,
+// its terminator included, is 32767 characters.
+inline constexpr int kLongestBlockNameVariable = 32766;
+
+// kStatusBlockName when kStatusBlockNameVariable is not set, its value when it is. Null when
+// it is set but names no block (empty, or longer than kLongestBlockNameVariable): whoever
+// asked then opens no block at all, never the user's own in its place. The text stays valid
+// until the next call.
 const char* StatusBlockName();

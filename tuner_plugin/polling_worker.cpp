@@ -85,18 +85,19 @@ void LetGo(WorkerControl* control) {
     std::free(control);
 }
 
-void StampSizes() {
-    if (StatusBlock* block = Block()) {
-        block->blockSize = kStatusBlockSize;
-        block->signal.recordSize = kSignalRecordSize;
-        block->player.recordSize = kPlayerRecordSize;
-    }
+// Before every poll, not once: the host may read the record sizes before it answers, and a
+// block cleared or cut short and grown back under us holds zeros there.
+void StampSizes(StatusBlock* block) {
+    block->blockSize = kStatusBlockSize;
+    block->signal.recordSize = kSignalRecordSize;
+    block->player.recordSize = kPlayerRecordSize;
 }
 
 void PollOnce(const WorkerControl& control) {
     const Settings& settings = CurrentSettings();
     StatusBlock* block = Block();
     if (block == nullptr) return;
+    StampSizes(block);
     if (settings.enabled.load() == 0) {
         SetIsRunning(0);
         return;
@@ -152,7 +153,6 @@ void RunWorker(void* argument) {
     // worker, its thread included.
     platform::WaitForEvent(control->handedOver, kHandOverWaitMs);
     if (TakeTheBlock(control)) {
-        StampSizes();
         PollUntilStopped(*control);
         LeaveTheBlock(control);
     }

@@ -8,14 +8,15 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "hosts/blockctl/sample_state.h"
 #include "hosts/common/block_fields.h"
+#include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
 #include "hosts/common/cp1250.h"
 #include "hosts/common/display_plugin_host.h"
+#include "platform/stop_request.h"
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
 
@@ -147,7 +148,8 @@ private:
 };
 
 StatusBlock* BlockTool::Block() {
-    if (!mapping_.View() && !mapping_.Create(StatusBlockName()))
+    if (mapping_.View() || !CheckBlockName(kTool)) return mapping_.View();
+    if (!mapping_.Create(StatusBlockName()))
         std::fprintf(stderr, "blockctl: cannot create or open the status block\n");
     return mapping_.View();
 }
@@ -210,6 +212,13 @@ void BlockTool::Fields() {
         std::printf("%-22s %s\n", field.name, field.meaning ? field.meaning : "");
 }
 
+// Ends early at a stop request.
+void Hold(double seconds) {
+    auto length = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(seconds));
+    platform::SleepUnlessStopped(std::chrono::steady_clock::now() + length);
+}
+
 bool BlockTool::RunStep(const Step& step) {
     const std::string& command = step.command;
     if (command == "dump") return Dump();
@@ -221,7 +230,7 @@ bool BlockTool::RunStep(const Step& step) {
     if (!block) return false;
     if (command == "clear") std::memset(block, 0, sizeof *block);
     if (command == "sample") FillSampleState(*block);
-    if (command == "hold") std::this_thread::sleep_for(std::chrono::duration<double>(step.seconds));
+    if (command == "hold") Hold(step.seconds);
     return true;
 }
 
@@ -236,6 +245,10 @@ void BlockTool::WarnIfTheChangeEndsHere(bool changed, bool heldSince) {
 bool BlockTool::Run(const std::vector<Step>& steps) {
     bool changed = false, heldSince = false;
     for (const Step& step : steps) {
+        if (platform::StopRequested()) {
+            std::fprintf(stderr, "blockctl: stopped before \"%s\"\n", step.command.c_str());
+            return false;
+        }
         if (!RunStep(step)) return false;
         bool changes = step.command == "set" || step.command == "clear" || step.command == "sample";
         changed = changed || changes;
@@ -251,6 +264,8 @@ int Run(int argc, char** argv) {
     if (!ParsePlan(line, &plan)) return UsageError(kTool, line.Error());
     if (plan.help) return std::fputs(kUsage, stdout), 0;
     if (plan.version) return std::puts(VersionLine(kTool).c_str()), 0;
+    // Ctrl-C ends a hold early and releases the block as a normal end does.
+    platform::CatchStopRequests();
     BlockTool tool(plan.pluginPath);
     return tool.Run(plan.steps) ? 0 : 1;
 }

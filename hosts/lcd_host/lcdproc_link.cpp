@@ -40,10 +40,11 @@ std::string TooLong() { return "a line of more than " + std::to_string(LcdprocLi
 LcdprocLink::LcdprocLink(std::string host, int port, Say say, bool retries)
     : host_(std::move(host)), port_(port), say_(std::move(say)), retries_(retries) {}
 
-bool LcdprocLink::Tell(const std::string& message) {
+bool LcdprocLink::Tell(const std::string& message, const std::string& kind) {
     // Once per kind of trouble: what stands in brackets or quotes (the system's or the
     // server's words) may differ every time.
-    if (!said_.insert(message.substr(0, message.find_first_of("(\""))).second) return false;
+    if (!said_.insert(kind.empty() ? message.substr(0, message.find_first_of("(\"")) : kind).second)
+        return false;
     say_(message);
     return true;
 }
@@ -75,11 +76,19 @@ void LcdprocLink::ConnectWhenDue() {
     if (IsConnected() || Clock::now() < nextAttempt_) return;
     std::string why;
     if (!connection_.Connect(host_, port_, kAnswerTimeoutMs, &why)) return Drop(why);
+    std::string before = DisplaySize();
     if (!Handshake(&why)) return Drop(why);
-    everConnected_ = true;
-    if (Tell("LCDd at " + Address() + ": connected, the display is " + std::to_string(width_) + "x" +
-             std::to_string(height_)))
+    // A server may give another size on every connection: during one stretch of trouble the
+    // connection and a change of size are each told once, not at every reconnect.
+    if (Tell("LCDd at " + Address() + ": connected, the display is " + DisplaySize(), "connected"))
         recoveryUntold_ = false;
+    else if (everConnected_ && DisplaySize() != before)
+        Tell("LCDd at " + Address() + ": the display is now " + DisplaySize(), "size");
+    everConnected_ = true;
+}
+
+std::string LcdprocLink::DisplaySize() const {
+    return std::to_string(width_) + "x" + std::to_string(height_);
 }
 
 bool LcdprocLink::Handshake(std::string* why) {

@@ -54,7 +54,10 @@ private:
     bool ReadLine(std::string* line, Clock::time_point deadline, std::string* why);
     bool ReadAnswer(const std::string& command, Clock::time_point deadline, std::string* why);
     void Drop(const std::string& why);
-    bool Tell(const std::string& message);  // false when that kind was told already
+    std::string DisplaySize() const;  // "WxH"
+    // False when that kind was told already: `kind`, or what precedes the first bracket or
+    // quote of `message`.
+    bool Tell(const std::string& message, const std::string& kind = "");
 
     std::string host_;
     int port_;

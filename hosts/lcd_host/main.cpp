@@ -10,8 +10,8 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 
+#include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/text_file.h"
@@ -24,6 +24,7 @@
 #include "hosts/lcd_host/screen_file.h"
 #include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
+#include "platform/stop_request.h"
 
 namespace {
 
@@ -247,8 +248,10 @@ bool Show(const LcdScreen& screen, const Options& options, int frame, double ela
     return options.png.empty() || WriteFile(options.png, EncodePng(screen, 4, options.characters), std::ios::trunc);
 }
 
-void SayOnce(std::set<std::string>* said, const std::string& message) {
-    if (said->insert(message).second) std::fprintf(stderr, "lcdhost: %s\n", message.c_str());
+// Once per `kind`: a server that gives another size on every connection would otherwise
+// repeat it at every reconnect.
+void SayOnce(std::set<std::string>* said, const std::string& kind, const std::string& message) {
+    if (said->insert(kind).second) std::fprintf(stderr, "lcdhost: %s\n", message.c_str());
 }
 
 // Without --size the LCD takes the server's display size (within lcdhost's 80 x 8); a screen
@@ -262,11 +265,13 @@ void MatchDisplay(const LcdprocLink& link, const Options& options, const std::ve
         *screen = LcdScreen(std::min(width, 80), std::min(height, 8));
     std::string error;
     if (!options.screenFile.empty() && !CheckScreenFits(rows, width, height, &error))
-        SayOnce(said, options.screenFile + ": " + error.substr(0, error.find(" (see")) + " on the " + display +
-                          "; the rest is cut");
+        SayOnce(said, "screen cut",
+                options.screenFile + ": " + error.substr(0, error.find(" (see")) + " on the " +
+                    display + "; the rest is cut");
     if (options.sizeGiven && (options.width > width || options.height > height))
-        SayOnce(said, "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
-                          " is larger than the " + display + "; the rest is cut");
+        SayOnce(said, "size cut",
+                "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                    " is larger than the " + display + "; the rest is cut");
 }
 
 std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
@@ -276,14 +281,16 @@ std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
         [](const std::string& message) { std::fprintf(stderr, "lcdhost: %s\n", message.c_str()); }, !options.once);
 }
 
-// Sleeps until `until`, connecting to the server in between when its delay has passed.
-void WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
+// Sleeps until `until`, connecting to the server in between when its delay has passed; false
+// when a stop was requested.
+bool WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
     while (std::chrono::steady_clock::now() < until) {
         auto wake = until;
         if (link && !link->IsConnected() && link->NextAttempt() < wake) wake = link->NextAttempt();
-        std::this_thread::sleep_until(wake);
+        if (!platform::SleepUnlessStopped(wake)) return false;
         if (link) link->ConnectWhenDue();
     }
+    return true;
 }
 
 int Run(int argc, char** argv) {
@@ -292,8 +299,11 @@ int Run(int argc, char** argv) {
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
     if (options.help) return std::fputs(kUsage, stdout), 0;
     if (options.version) return std::puts(VersionLine(kTool).c_str()), 0;
+    // Ctrl-C is how a run without --seconds ends: it must release the block like any end.
+    platform::CatchStopRequests();
     std::vector<ScreenRow> rows;
     if (!LoadScreen(options, &rows)) return 2;
+    if (!CheckBlockName(kTool)) return 1;
     DisplayPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {
@@ -323,7 +333,7 @@ int Run(int argc, char** argv) {
         if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
         // A refresh that came late (a slow server) is not made up for with a burst.
         next = std::max(next + std::chrono::milliseconds(refreshMs), std::chrono::steady_clock::now());
-        WaitForRefresh(next, link.get());
+        if (!WaitForRefresh(next, link.get())) break;
     }
     if (terminal) std::puts("");
     // One frame asked for and no server to draw it on: that is a failure.

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/text_file.h"
@@ -14,6 +15,7 @@
 #include "hosts/tv_host/scenario.h"
 #include "hosts/tv_host/tuner_plugin_host.h"
 #include "hosts/tv_host/tv_state.h"
+#include "platform/stop_request.h"
 #include "platform/tv_window.h"
 
 namespace {
@@ -93,6 +95,7 @@ private:
             Play(event);
         }
         Report();
+        if (platform::StopRequested()) return false;
         return options_.seconds <= 0 || now < options_.seconds * 1000;
     }
 
@@ -194,9 +197,12 @@ int Run(int argc, char** argv) {
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
     if (options.help) return std::fputs(kUsage, stdout), 0;
     if (options.version) return std::puts(VersionLine(kTool).c_str()), 0;
+    // Ctrl-C ends the run as its end does, so the plug-in stops and the block is released.
+    platform::CatchStopRequests();
     Scenario scenario;
     if (!LoadScenario(options, &scenario)) return 2;
     if (!LogWritable(options)) return 1;
+    if (!CheckBlockName(kTool)) return 1;
     TunerPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {

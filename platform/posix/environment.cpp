@@ -15,6 +15,11 @@ bool ReadEnvironment(const char* name, char* out, std::size_t size) {
     return true;
 }
 
+long EnvironmentLength(const char* name) {
+    const char* value = getenv(name);
+    return value ? static_cast<long>(std::strlen(value)) : -1;
+}
+
 bool WriteEnvironment(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
 
 }  // namespace platform

@@ -16,6 +16,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/object_name.h"
+#include "platform/posix/mapping_guard.h"
+
 namespace platform {
 namespace {
 
@@ -27,21 +30,12 @@ constexpr long kLockPauseNs = 2000000;  // 2 ms: a second in all
 // Longer names are shortened, keeping a hash of the whole so distinct names stay distinct.
 constexpr std::size_t kLongestKeptName = 200;
 
-std::uint64_t HashName(const char* name) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (const char* p = name; *p; ++p) hash = (hash ^ static_cast<unsigned char>(*p)) * 1099511628211ull;
-    return hash;
-}
-
 // POSIX names are "/name" with no further slash and at most NAME_MAX bytes; the user's id
 // ends it.
 void MakeObjectName(const char* name, char* out, std::size_t size) {
-    unsigned user = static_cast<unsigned>(geteuid());
-    if (std::strlen(name) <= kLongestKeptName)
-        std::snprintf(out, size, "/%s.%u", name, user);
-    else
-        std::snprintf(out, size, "/%.*s~%016llx.%u", static_cast<int>(kLongestKeptName), name,
-                      static_cast<unsigned long long>(HashName(name)), user);
+    char kept[kLongestKeptName + 18];
+    ShortenObjectName(name, kLongestKeptName, kept, sizeof kept);
+    std::snprintf(out, size, "/%s.%u", kept, static_cast<unsigned>(geteuid()));
     for (char* p = out + 1; *p; ++p)
         if (*p == '/') *p = '_';
 }
@@ -138,13 +132,20 @@ SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* 
 
 void* MapSharedMemory(const SharedMemoryHandle& handle, std::uint32_t size) {
     if (!handle.open) return nullptr;
-    void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED,
-                      static_cast<int>(handle.value), 0);
-    return view == MAP_FAILED ? nullptr : view;
+    int fd = static_cast<int>(handle.value);
+    void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (view == MAP_FAILED) return nullptr;
+    // Anyone who can open the object can cut it short; a view nobody watches would then end
+    // the process at its next touch.
+    if (GuardMapping(view, size, fd)) return view;
+    munmap(view, size);
+    return nullptr;
 }
 
 void UnmapSharedMemory(void* view, std::uint32_t size) {
-    if (view) munmap(view, size);
+    if (view == nullptr) return;
+    UnguardMapping(view);
+    munmap(view, size);
 }
 
 void CloseSharedMemory(SharedMemoryHandle& handle) {
@@ -153,6 +154,7 @@ void CloseSharedMemory(SharedMemoryHandle& handle) {
     struct stat info;
     if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0)
         shm_unlink(handle.objectName);
+    ForgetMappingDescriptor(fd);
     close(fd);
     handle = SharedMemoryHandle{};
 }

@@ -1,14 +1,26 @@
 #include "platform/shared_memory.h"
 
-#include <windows.h>
 #include <aclapi.h>
+#include <windows.h>
+
+#include "platform/object_name.h"
 
 namespace platform {
+namespace {
 
-SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* created) {
+// Object names are limited to MAX_PATH characters; longer ones are shortened, keeping a hash
+// of the whole so distinct names stay distinct.
+constexpr std::size_t kLongestKeptName = 200;
+
+}  // namespace
+
+SharedMemoryHandle OpenSharedMemory(const char* given, std::uint32_t size, bool* created) {
+    SharedMemoryHandle handle;
+    if (given == nullptr || given[0] == '\0') return handle;
+    char name[kLongestKeptName + 18];
+    ShortenObjectName(given, kLongestKeptName, name, sizeof name);
     HANDLE mapping =
         CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
-    SharedMemoryHandle handle;
     if (mapping == nullptr) return handle;
     if (created) *created = GetLastError() != ERROR_ALREADY_EXISTS;
     // A null DACL lets a host running under another account open the block too; if it

@@ -69,6 +69,45 @@ TEST(Scenario, MistakesAreReportedWithTheirLine) {
     }
 }
 
+// Each text must leave its block field room for the terminator, and is never stored cut.
+TEST(Scenario, ATextOneByteShortOfItsFieldIsKeptWholeAndOneMoreIsRefused) {
+    const struct {
+        const char* what;
+        std::size_t width;
+        std::string (*scenario)(const std::string& text);
+        std::string (*stored)(const Scenario& scenario);
+    } rows[] = {
+        {"the name", 32,
+         [](const std::string& t) { return "service tv 1 \"" + t + "\" \"P\" \"\"\n"; },
+         [](const Scenario& s) { return s.services[0].name; }},
+        {"the provider", 32,
+         [](const std::string& t) { return "service tv 1 \"A\" \"" + t + "\" \"\"\n"; },
+         [](const Scenario& s) { return s.services[0].provider; }},
+        {"the event", 1024,
+         [](const std::string& t) { return "service tv 1 \"A\" \"P\" \"" + t + "\"\n"; },
+         [](const Scenario& s) { return s.services[0].event; }},
+        {"the path", 1024,
+         [](const std::string& t) {
+             return "service tv 1 \"A\" \"P\" \"\"\nat 1 file \"" + t + "\"\n";
+         },
+         [](const Scenario& s) { return s.events[0].text; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string fits(row.width - 1, 'x');
+        Scenario scenario;
+        std::string error;
+        ASSERT_TRUE(ParseScenario(row.scenario(fits), &scenario, &error)) << error;
+        EXPECT_EQ(row.stored(scenario), fits);
+        // Windows-1250 counts: a Polish letter is two bytes of UTF-8 but one in the block.
+        EXPECT_FALSE(ParseScenario(row.scenario(fits + "\xC5\x82"), &scenario, &error));
+        EXPECT_NE(
+            error.find(std::string(row.what) + " is longer than " + std::to_string(row.width - 1)),
+            std::string::npos)
+            << error;
+    }
+}
+
 // What reaches a parser must be text a person wrote: every fault names its line and never
 // echoes the offending bytes.
 TEST(TextFile, OnlyUtf8TextIsAcceptedAndAByteOrderMarkIsDropped) {

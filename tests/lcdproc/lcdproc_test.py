@@ -120,8 +120,8 @@ class Programs:
 
     def __init__(self, test, folder):
         self.folder = folder
-        self.environment = dict(os.environ, GLYPHBOX_BLOCK_NAME="glyphbox-test-lcdproc-%d-%s" % (
-            os.getpid(), test.id().rsplit(".", 1)[-1]))
+        self.block = "glyphbox-test-lcdproc-%d-%s" % (os.getpid(), test.id().rsplit(".", 1)[-1])
+        self.environment = dict(os.environ, GLYPHBOX_BLOCK_NAME=self.block)
         self.screen = os.path.join(folder, "screen.txt")
         with open(self.screen, "w") as out:
             out.write(SCREEN)
@@ -139,12 +139,13 @@ class Programs:
         subprocess.run(program("blockctl") + list(settings), env=self.environment, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
-    def start_host(self, address, *extra):
+    def start_host(self, address, *extra, environment=None):
         self.errors = os.path.join(self.folder, "lcdhost-errors.txt")
         self.frames_file = os.path.join(self.folder, "lcdhost-frames.txt")
         with open(self.errors, "wb") as errors, open(self.frames_file, "wb") as frames:
             self.host = subprocess.Popen(program("lcdhost") + ["--lcdproc", address, "--screen", self.screen] +
-                                         list(extra), env=self.environment, stdout=frames, stderr=errors)
+                                         list(extra), env=dict(self.environment, **(environment or {})),
+                                         stdout=frames, stderr=errors)
 
     def host_errors(self):
         with open(self.errors, "rb") as source:
@@ -155,10 +156,25 @@ class Programs:
             return len(re.findall(r"^frame \d+ at ", source.read().decode("utf-8", "replace"), re.M))
 
     def stop(self):
-        for process in (self.host, self.holder):
-            if process and process.poll() is None:
+        """Ends both as a user would, so that they release the block; a kill would leave its
+        object behind on Linux."""
+        running = [process for process in (self.host, self.holder) if process and process.poll() is None]
+        for process in running:
+            process.terminate()
+        for process in running:
+            try:
+                process.wait(timeout=15)
+            except subprocess.TimeoutExpired:
                 process.kill()
                 process.wait()
+
+    def left_behind(self):
+        """The block's object when it outlived the programs (Linux; Wine keeps its own), removed."""
+        path = "/dev/shm/%s.%d" % (self.block, os.geteuid())
+        if not os.path.exists(path):
+            return None
+        os.unlink(path)
+        return path
 
 
 class LcdprocTestCase(unittest.TestCase):
@@ -173,6 +189,9 @@ class LcdprocTestCase(unittest.TestCase):
         for server in self.servers:
             server.kill()
         shutil.rmtree(self.folder, ignore_errors=True)
+        left = self.programs.left_behind()
+        if left:
+            self.fail("%s stayed behind after lcdhost and blockctl ended" % left)
 
     def lcd_server(self, **kwargs):
         server = LcdServer(self.folder, free_port(), **kwargs)
@@ -263,8 +282,9 @@ class FakeServer:
 
     GREETING = b"connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8\n"
 
-    def __init__(self, behave):
+    def __init__(self, behave, lifetime=None):
         self.behave = behave
+        self.lifetime = lifetime  # seconds after which each connection is closed
         self.listener = socket.socket()
         self.listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.listener.bind(("127.0.0.1", 0))
@@ -288,6 +308,8 @@ class FakeServer:
 
     def _serve(self, client, lines, number):
         pending, flooding = b"", False
+        if self.lifetime:
+            threading.Timer(self.lifetime, lambda: client.shutdown(socket.SHUT_RDWR)).start()
         with client:
             if self.behave is None:
                 return  # closes every connection at once
@@ -346,8 +368,8 @@ def on_first_connection(fault):
 
 
 class FakeServers(LcdprocTestCase):
-    def run_host_against(self, behave, seconds):
-        server = FakeServer(behave)
+    def run_host_against(self, behave, seconds, lifetime=None):
+        server = FakeServer(behave, lifetime)
         self.addCleanup(server.stop)
         self.programs.hold_sample("set", "playState", "2")
         self.programs.start_host(":%d" % server.port, "--frames", "--seconds", str(seconds))
@@ -388,6 +410,19 @@ class FakeServers(LcdprocTestCase):
                 self.assertTrue("connected" in last or "drawing again" in last, "%s: %r" % (name, errors))
                 self.assertGreaterEqual(self.programs.host_frames(), 8, "%s: lcdhost stopped refreshing" % name)
 
+    def test_a_size_that_changes_at_every_reconnect_is_told_once(self):
+        def another_size_each_time(line, number):
+            if line == "hello":
+                return b"connect LCDproc 0.5.9 protocol 0.3 lcd wid %d hgt 3 cellwid 5 cellhgt 8\n" % (16 + number)
+            return well_behaved(line, number)
+        server = self.run_host_against(another_size_each_time, 20, lifetime=1.5)
+        self.assertEqual(self.programs.host.wait(timeout=60), 0)
+        errors = self.programs.host_errors()
+        self.assertGreaterEqual(len(server.connections), 3, errors)
+        self.assertEqual(errors.count("connected, the display is"), 1, errors)
+        self.assertEqual(errors.count("the display is now"), 1, errors)
+        self.assertEqual(errors.count("the rest is cut"), 1, errors)
+
     def test_a_server_that_closes_every_connection_is_retried_less_often_up_to_a_cap(self):
         server = self.run_host_against(None, 21)
         self.assertEqual(self.programs.host.wait(timeout=60), 0)
@@ -398,6 +433,26 @@ class FakeServers(LcdprocTestCase):
         self.assertGreater(min(gaps[-2:]), 3, gaps)  # and a lasting fault is not hammered
         errors = self.programs.host_errors()
         self.assertEqual(errors.count("LCDd at"), 1, errors)
+
+    def test_a_name_lookup_that_hangs_is_given_up_after_two_seconds(self):
+        if not OPTIONS.slow_resolver:
+            self.skipTest("no resolver to preload (the Windows build)")
+        server = FakeServer(well_behaved)
+        self.addCleanup(server.stop)
+        self.programs.hold_sample("set", "playState", "2")
+        slow = {"LD_PRELOAD": OPTIONS.slow_resolver}
+        started = time.monotonic()
+        self.programs.start_host("localhost:%d" % server.port, "--once", "--frames", environment=slow)
+        self.assertEqual(self.programs.host.wait(timeout=60), 1)
+        # The lookup's own 10 s would show here; 2 s is the bound, the rest the machine's.
+        self.assertLess(time.monotonic() - started, 8, self.programs.host_errors())
+        self.assertIn("the name was not found within 2000 ms", self.programs.host_errors())
+        # Running on, the panel keeps refreshing between lookups and the trouble is told once.
+        self.programs.start_host("localhost:%d" % server.port, "--frames", "--seconds", "8", environment=slow)
+        self.assertEqual(self.programs.host.wait(timeout=60), 0)
+        errors = self.programs.host_errors()
+        self.assertEqual(errors.count("the name was not found"), 1, errors)
+        self.assertGreaterEqual(self.programs.host_frames(), 3, errors)
 
     @staticmethod
     def rows_drawn(lines):
@@ -443,6 +498,7 @@ def main():
     parser.add_argument("--bin", required=True, help="the folder of lcdhost and blockctl")
     parser.add_argument("--suffix", default="", help="the programs' file name ending (.exe)")
     parser.add_argument("--runner", default="", help="what runs a program (the Wine runner)")
+    parser.add_argument("--slow-resolver", default="", help="a library whose name lookups take 10 s, to preload")
     OPTIONS, rest = parser.parse_known_args()
     if not shutil.which("LCDd"):
         print("LCDd is missing: scripts/install_deps.sh test installs lcdproc", file=sys.stderr)

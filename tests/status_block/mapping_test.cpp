@@ -3,7 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "platform/environment.h"
 #include "status_block/shared_block_mapping.h"
+#include "status_block/status_block_name.h"
 #include "tests/support/test_names.h"
 
 namespace {
@@ -81,21 +83,63 @@ TEST(SharedBlockMapping, CreateAgainWithTheSameNameKeepsTheBlockOfOtherHolders) 
 }
 
 TEST(SharedBlockMapping, CreateWithoutANameFailsAndHoldsNothing) {
-    SharedBlockMapping mapping;
-    EXPECT_FALSE(mapping.Create(nullptr));
-    EXPECT_EQ(mapping.View(), nullptr);
-    EXPECT_EQ(mapping.Size(), 0u);
+    for (const char* name : {static_cast<const char*>(nullptr), ""}) {
+        SharedBlockMapping mapping;
+        EXPECT_FALSE(mapping.Create(name));
+        EXPECT_EQ(mapping.View(), nullptr);
+        EXPECT_EQ(mapping.Size(), 0u);
+    }
 }
 
 TEST(SharedBlockMapping, ALongNameIsKeptCutTo259Characters) {
     std::string name = UniqueBlockName() + std::string(300, 'n');
     SharedBlockMapping mapping;
-    // Windows may refuse an object name this long; where it is accepted, the copy is cut.
-    if (mapping.Create(name.c_str())) {
-        EXPECT_EQ(std::strlen(mapping.Name()), 259u);
-        EXPECT_EQ(std::string(mapping.Name()), name.substr(0, 259));
-    } else {
-        EXPECT_EQ(mapping.View(), nullptr);
+    ASSERT_TRUE(mapping.Create(name.c_str()));
+    EXPECT_EQ(std::strlen(mapping.Name()), 259u);
+    EXPECT_EQ(std::string(mapping.Name()), name.substr(0, 259));
+    // The system's name for it keeps a hash of the whole: one letter past the cut is another block.
+    SharedBlockMapping other((name + "x").c_str());
+    ASSERT_NE(other.View(), nullptr);
+    mapping.View()->isRunning = 1;
+    EXPECT_EQ(other.View()->isRunning, 0);
+}
+
+// Restores the test program's own block name, whatever a test set.
+struct BlockNameVariable {
+    BlockNameVariable() { platform::ReadEnvironment(kStatusBlockNameVariable, own, sizeof own); }
+    ~BlockNameVariable() { platform::WriteEnvironment(kStatusBlockNameVariable, own); }
+    char own[64];
+};
+
+TEST(StatusBlockName, ASetVariableIsTheNameWhateverItsLengthOrNamesNoBlock) {
+    BlockNameVariable restore;
+    const struct {
+        std::string value;
+        bool names;
+    } rows[] = {
+        {"", false},
+        {"x", true},
+        {std::string(259, 'n'), true},
+        {std::string(260, 'n'), true},
+        {std::string(kLongestBlockNameVariable, 'n'), true},
+        {std::string(kLongestBlockNameVariable + 1, 'n'), false},
+    };
+    static char held[kLongestBlockNameVariable + 2];
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value.size());
+        // Windows holds neither a longer variable (Wine mangles one) nor, maybe, an empty one.
+        bool written = platform::WriteEnvironment(kStatusBlockNameVariable, row.value.c_str());
+        platform::ReadEnvironment(kStatusBlockNameVariable, held, sizeof held);
+        if (!written || platform::EnvironmentLength(kStatusBlockNameVariable) < 0 ||
+            (!row.value.empty() && held != row.value))
+            continue;
+        const char* name = StatusBlockName();
+        if (row.names) {
+            ASSERT_NE(name, nullptr);
+            EXPECT_TRUE(row.value == name) << "another name: " << std::string(name).substr(0, 40);
+        } else {
+            EXPECT_EQ(name, nullptr) << "fell back to " << std::string(name).substr(0, 40);
+        }
     }
 }
 

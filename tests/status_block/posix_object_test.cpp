@@ -5,13 +5,19 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <future>
 #include <string>
+#include <vector>
 
+#include "hosts/common/display_plugin_host.h"
 #include "platform/shared_memory.h"
+#include "status_block/status_block_name.h"
 #include "tests/support/test_names.h"
 
 namespace {
@@ -38,6 +44,27 @@ struct ForeignObject {
     std::string name;
     int fd = -1;
 };
+
+// What another process of the same user can do to a block we have mapped: cut it short.
+void CutToNothing(const std::string& name) {
+    int fd = shm_open(ObjectNameFor(name).c_str(), O_RDWR, 0600);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(ftruncate(fd, 0), 0);
+    close(fd);
+}
+
+// As without a guard: killed by SIGBUS, or ended by the handler ours replaced (a sanitizer's).
+bool EndedByTheFault(int status) {
+    return WIFSIGNALED(status) ? WTERMSIG(status) == SIGBUS : WEXITSTATUS(status) != 0;
+}
+
+off_t ObjectSize(const std::string& name) {
+    int fd = shm_open(ObjectNameFor(name).c_str(), O_RDONLY, 0600);
+    struct stat info {};
+    if (fd >= 0) fstat(fd, &info);
+    if (fd >= 0) close(fd);
+    return fd >= 0 ? info.st_size : -1;
+}
 
 TEST(BlockObject, IsTheUsersOwnUnderANameOfTheirOwn) {
     std::string name = UniqueBlockName();
@@ -106,6 +133,134 @@ TEST(BlockObject, AProcessKeepingItsLockCannotHangAnOpener) {
     flock(other.fd, LOCK_UN);
     ASSERT_TRUE(ended) << "the opener waited for the lock without a bound";
     EXPECT_FALSE(opening.get());
+}
+
+// A touch past the end of a cut object raises SIGBUS, which would end a host.
+TEST(BlockObject, AViewCutShortUnderUsIsWholeAgainAtItsNextTouch) {
+    for (bool write : {false, true}) {
+        SCOPED_TRACE(write ? "a write" : "a read");
+        std::string name = UniqueBlockName();
+        platform::SharedMemoryHandle ours =
+            platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+        platform::SharedMemoryHandle theirs =
+            platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+        auto* view = static_cast<volatile unsigned char*>(platform::MapSharedMemory(ours, kSize));
+        auto* other =
+            static_cast<volatile unsigned char*>(platform::MapSharedMemory(theirs, kSize));
+        ASSERT_NE(view, nullptr);
+        ASSERT_NE(other, nullptr);
+        view[kSize - 1] = 7;
+        CutToNothing(name);
+        if (write) view[kSize - 1] = 9;
+        EXPECT_EQ(view[kSize - 1], write ? 9 : 0);
+        EXPECT_EQ(ObjectSize(name), static_cast<off_t>(kSize));
+        // Still one block for both holders, not a copy of our own.
+        EXPECT_EQ(other[kSize - 1], write ? 9 : 0);
+        platform::UnmapSharedMemory(const_cast<unsigned char*>(view), kSize);
+        platform::UnmapSharedMemory(const_cast<unsigned char*>(other), kSize);
+        platform::CloseSharedMemory(ours);
+        platform::CloseSharedMemory(theirs);
+    }
+}
+
+TEST(BlockObject, AViewWhoseHandleIsClosedReadsZerosOnceCutShort) {
+    std::string name = UniqueBlockName();
+    platform::SharedMemoryHandle ours = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+    platform::SharedMemoryHandle theirs = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+    auto* view = static_cast<volatile unsigned char*>(platform::MapSharedMemory(ours, kSize));
+    ASSERT_NE(view, nullptr);
+    view[0] = 5;
+    int closedNumber = static_cast<int>(ours.value);
+    platform::CloseSharedMemory(ours);
+    // The closed descriptor's number now names a file of someone else's.
+    FILE* reused = std::tmpfile();
+    ASSERT_EQ(dup2(fileno(reused), closedNumber), closedNumber);
+    CutToNothing(name);
+    alarm(20);  // growing that file instead would leave the touch faulting for good
+    EXPECT_EQ(view[0], 0);
+    alarm(0);
+    view[0] = 6;
+    EXPECT_EQ(view[0], 6);
+    struct stat info {};
+    fstat(closedNumber, &info);
+    EXPECT_EQ(info.st_size, 0) << "the repair grew a file that is not the block";
+    close(closedNumber);
+    std::fclose(reused);
+    platform::UnmapSharedMemory(const_cast<unsigned char*>(view), kSize);
+    platform::CloseSharedMemory(theirs);
+}
+
+TEST(BlockObject, EveryViewHandedOutSurvivesACut) {
+    std::string name = UniqueBlockName();
+    platform::SharedMemoryHandle handle = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+    std::vector<volatile unsigned char*> views;
+    for (int i = 0; i < 40; ++i)
+        views.push_back(
+            static_cast<volatile unsigned char*>(platform::MapSharedMemory(handle, kSize)));
+    ASSERT_NE(views[0], nullptr);
+    for (volatile unsigned char* view : views) {
+        if (view == nullptr) continue;
+        CutToNothing(name);
+        EXPECT_EQ(view[kSize - 1], 0);  // a view no one watched would end us here
+    }
+    for (volatile unsigned char* view : views)
+        platform::UnmapSharedMemory(const_cast<unsigned char*>(view), kSize);
+    platform::CloseSharedMemory(handle);
+}
+
+// The guard takes only the faults in the views it watches; any other still ends the process.
+TEST(BlockObjectDeathTest, AFaultOutsideEveryBlockStillEndsTheProcess) {
+    std::string name = UniqueBlockName();
+    // Held here too, so that the block goes with this process rather than stay behind the
+    // child that dies holding it.
+    platform::SharedMemoryHandle kept = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+    EXPECT_EXIT(
+        {
+            alarm(20);  // a fault taken for ours would repeat for good
+            platform::SharedMemoryHandle handle =
+                platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+            platform::MapSharedMemory(handle, kSize);
+            FILE* file = std::tmpfile();
+            auto* other = static_cast<volatile char*>(
+                mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, fileno(file), 0));
+            std::printf("%d", other[0]);
+        },
+        EndedByTheFault, "");
+    platform::CloseSharedMemory(kept);
+}
+
+// A handler left behind by an unloaded plug-in would send the fault into code that is gone.
+TEST(BlockObjectDeathTest, AFaultAfterThePlugInIsUnloadedStillEndsTheProcessAsOne) {
+    EXPECT_EXIT(
+        {
+            alarm(20);
+            {
+                DisplayPluginHost plugin;
+                std::string error;
+                if (!plugin.Load(PluginBesideExecutable("vistune"), &error)) std::_Exit(3);
+                plugin.Init();
+            }
+            FILE* file = std::tmpfile();
+            auto* other = static_cast<volatile char*>(
+                mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, fileno(file), 0));
+            std::printf("%d", other[0]);
+        },
+        EndedByTheFault, "");
+}
+
+TEST(BlockObject, AFaultHandlerInstalledAfterOursIsLeftInPlace) {
+    std::string name = UniqueBlockName();
+    platform::SharedMemoryHandle handle = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+    void* view = platform::MapSharedMemory(handle, kSize);
+    ASSERT_NE(view, nullptr);
+    struct sigaction theirs = {};
+    struct sigaction before, after;
+    theirs.sa_handler = [](int) {};
+    sigaction(SIGBUS, &theirs, &before);
+    platform::UnmapSharedMemory(view, kSize);
+    sigaction(SIGBUS, &before, &after);
+    EXPECT_EQ(after.sa_handler, theirs.sa_handler);
+    platform::CloseSharedMemory(handle);
 }
 
 }  // namespace

@@ -5,15 +5,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 
 #include "hosts/common/command_line.h"
 #include "hosts/common/display_plugin_host.h"
+#include "hosts/common/output.h"
 #include "hosts/common/text_file.h"
 #include "hosts/common/wall_clock.h"
 #include "hosts/lcd_host/lcd_pixels.h"
@@ -24,6 +23,8 @@
 #include "hosts/lcd_host/screen_file.h"
 #include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
+#include "platform/regular_file.h"
+#include "platform/stop_signal.h"
 
 namespace {
 
@@ -183,12 +184,22 @@ bool LoadScreen(const Options& options, std::vector<ScreenRow>* rows) {
     return false;
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes, std::ios::openmode mode) {
-    std::ofstream out(path, std::ios::binary | mode);
-    out << bytes;
-    out.close();
-    if (out) return true;
-    std::fprintf(stderr, "lcdhost: cannot write %s\n", path.c_str());
+// The output files' paths are checked before anything runs, so a folder or a missing one is
+// told at once, as a bad screen file is.
+bool OutputPathsWritable(const Options& options) {
+    for (const std::string* path : {&options.png, &options.log}) {
+        std::string error;
+        if (path->empty() || platform::CheckWritablePath(*path, &error)) continue;
+        std::fprintf(stderr, "lcdhost: %s: %s\n", path->c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes, bool append) {
+    std::string error;
+    if (platform::WriteRegularFile(path, bytes, append, &error)) return true;
+    std::fprintf(stderr, "lcdhost: %s: %s\n", path.c_str(), error.c_str());
     return false;
 }
 
@@ -237,14 +248,15 @@ std::string TerminalScreen(const LcdScreen& screen, const Options& options, Pane
 bool Show(const LcdScreen& screen, const Options& options, int frame, double elapsed, PanelText& text) {
     if (!options.log.empty()) {
         std::string entry = "frame " + std::to_string(frame) + " clock " + std::to_string(WallClockMs()) + "\n";
-        if (!WriteFile(options.log, entry + RenderFrame(screen), std::ios::app)) return false;
+        if (!WriteFile(options.log, entry + RenderFrame(screen), true)) return false;
     } else if (options.frames && (!options.lcdproc || options.framesGiven)) {
-        std::printf("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
+        PrintFormat("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
     } else if (!options.lcdproc) {
-        std::fputs(TerminalScreen(screen, options, text).c_str(), stdout);
+        Print(TerminalScreen(screen, options, text));
     }
-    std::fflush(stdout);
-    return options.png.empty() || WriteFile(options.png, EncodePng(screen, 4, options.characters), std::ios::trunc);
+    if (!OutputSucceeded(kTool)) return false;
+    return options.png.empty() ||
+           WriteFile(options.png, EncodePng(screen, 4, options.characters), false);
 }
 
 void SayOnce(std::set<std::string>* said, const std::string& message) {
@@ -276,24 +288,31 @@ std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
         [](const std::string& message) { std::fprintf(stderr, "lcdhost: %s\n", message.c_str()); }, !options.once);
 }
 
-// Sleeps until `until`, connecting to the server in between when its delay has passed.
-void WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
-    while (std::chrono::steady_clock::now() < until) {
+// Sleeps until `until`, connecting to the server in between when its delay has passed; false
+// when a stop (Ctrl-C, SIGTERM) cuts it short.
+bool WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
+    using std::chrono::steady_clock;
+    while (steady_clock::now() < until) {
         auto wake = until;
         if (link && !link->IsConnected() && link->NextAttempt() < wake) wake = link->NextAttempt();
-        std::this_thread::sleep_until(wake);
+        auto ms = std::chrono::ceil<std::chrono::milliseconds>(wake - steady_clock::now()).count();
+        if (platform::SleepUnlessStopped(static_cast<int>(std::max<long long>(ms, 0))))
+            return false;
         if (link) link->ConnectWhenDue();
     }
+    return true;
 }
 
 int Run(int argc, char** argv) {
+    platform::CatchStopSignals();
     Options options;
     CommandLine line(argc, argv);
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
-    if (options.help) return std::fputs(kUsage, stdout), 0;
-    if (options.version) return std::puts(VersionLine(kTool).c_str()), 0;
+    if (options.help) Print(kUsage);
+    if (options.version) Print(VersionLine(kTool) + "\n");
+    if (options.help || options.version) return OutputSucceeded(kTool) ? 0 : 1;
     std::vector<ScreenRow> rows;
-    if (!LoadScreen(options, &rows)) return 2;
+    if (!LoadScreen(options, &rows) || !OutputPathsWritable(options)) return 2;
     DisplayPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {
@@ -323,13 +342,14 @@ int Run(int argc, char** argv) {
         if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
         // A refresh that came late (a slow server) is not made up for with a burst.
         next = std::max(next + std::chrono::milliseconds(refreshMs), std::chrono::steady_clock::now());
-        WaitForRefresh(next, link.get());
+        if (!WaitForRefresh(next, link.get())) break;
     }
-    if (terminal) std::puts("");
+    if (terminal) Print("\n");
+    if (int stop = platform::StopRequested()) return stop;
     // One frame asked for and no server to draw it on: that is a failure.
     if (options.once && link && !link->IsConnected())
         return std::fprintf(stderr, "lcdhost: nothing was drawn on LCDd at %s\n", link->Address().c_str()), 1;
-    return 0;
+    return OutputSucceeded(kTool) ? 0 : 1;
 }
 
 }  // namespace

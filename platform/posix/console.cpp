@@ -3,6 +3,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 namespace platform {
 
 bool StandardOutputIsTerminal() {
@@ -21,6 +23,11 @@ bool TerminalSize(int* columns, int* rows) {
 // Terminals here speak UTF-8 and escape codes already.
 bool EnableTerminalEscapes() {
     return StandardOutputIsTerminal();
+}
+
+bool WriteStandardOutput(std::string_view utf8) {
+    bool written = std::fwrite(utf8.data(), 1, utf8.size(), stdout) == utf8.size();
+    return std::fflush(stdout) == 0 && written;
 }
 
 }  // namespace platform

@@ -2,7 +2,8 @@
 # fragment that must appear in stderr (or, for exit 0, in either stream; "!" before it: must
 # appear in neither), and where standard output goes when not to a pipe read to its end: "full"
 # (/dev/full), "closed" (a reader that leaves after one byte), "nospace" (files may not grow;
-# natively only). A usage error (exit 2) prints nothing on standard output. Run with
+# natively only), or INT, TERM, HUP: that signal after 2 s (natively only; the blocks-left
+# check at the end shows the tool let go of its block). A usage error (exit 2) prints nothing on standard output. Run with
 #   cmake -DBIN=<folder of the tools> -DSUFFIX=<.exe or empty> [-DRUNNER=<wine_run.sh>]
 #         -DSOURCE=<the source tree, for the scripts' rows; skipped without it> -P this
 # Arguments are separated by commas. Paths under @DIR@ are this run's own fixtures; the tools use a block name of their own.
@@ -79,6 +80,10 @@ set(rows
     "1|blockctl|fields|cannot write to standard output: No space left on device|full"
     "1|blockctl|--version|cannot write to standard output|full"
     "1|lcdhost|--frames,--seconds,30|cannot write to standard output|closed"
+    "130|lcdhost|--frames,--seconds,30||INT"
+    "143|lcdhost|--frames,--seconds,30||TERM"
+    "129|blockctl|sample,hold,30||HUP"
+    "130|tvhost|--seconds,30||INT"
     "1|tvhost|--log,@DIR@/log,--scenario,@DIR@/events.txt|log: cannot be written: File too large|nospace"
     "1|lcdhost|--once,--png,@DIR@/x.png|x.png: cannot be written: File too large|nospace"
     "0|tvhost|--scenario,@DIR@/bom.txt,--quiet|"
@@ -156,6 +161,12 @@ foreach(row IN LISTS rows)
         execute_process(COMMAND ${command} ${args} COMMAND head -c 1
                         RESULTS_VARIABLE results OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 60)
         list(GET results 0 rc)
+    elseif(output MATCHES "^(INT|TERM|HUP)$")
+        if(RUNNER)
+            continue()
+        endif()
+        execute_process(COMMAND timeout --preserve-status -s ${output} 2 ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 60)
     elseif(output STREQUAL "nospace")
         if(RUNNER)
             continue()

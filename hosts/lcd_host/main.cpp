@@ -207,15 +207,15 @@ bool WriteFile(const std::string& path, const std::string& bytes, bool append) {
 struct PanelText {
     std::string title;
     std::string legend;
-    std::optional<DotStyle> lastStyle;
-    bool cleared = false;
 };
 
 PanelText DescribePanel(const Options& options, const std::vector<ScreenRow>& rows, int refreshMs) {
     std::string screen = options.screenFile.empty() ? "built-in TV screen" : options.screenFile;
     std::string plugin = options.plugin.substr(options.plugin.find_last_of("/\\") + 1);
     PanelText text;
-    text.title = "lcdhost: " + screen + " | " + plugin + " | every " + std::to_string(refreshMs) + " ms | Ctrl-C ends";
+    text.title =
+        "lcdhost: " + screen + " | " + plugin + " | every " + std::to_string(refreshMs) + " ms";
+    if (!options.once) text.title += " | Ctrl-C ends";
     std::string slots;
     for (const ScreenRow& row : rows)
         for (const ScreenPart& part : row)
@@ -224,35 +224,32 @@ PanelText DescribePanel(const Options& options, const std::vector<ScreenRow>& ro
     return text;
 }
 
-// The panel as big as the terminal allows, or a plain frame in place where no dots fit.
-std::string TerminalScreen(const LcdScreen& screen, const Options& options, PanelText& text) {
+// The panel as big as the terminal allows, or a plain frame where no dots fit.
+std::vector<std::string> TerminalLines(const LcdScreen& screen, const Options& options,
+                                       const PanelText& text) {
     int columns = 80, lines = 24;
     platform::TerminalSize(&columns, &lines);
     LcdDots dots = ScreenDots(screen, options.characters);
-    std::optional<DotStyle> style = ChooseDotStyle(dots, columns, lines);
-    std::string clear = !text.cleared || style != text.lastStyle ? "\x1b[2J" : "";
-    text.cleared = true;
-    text.lastStyle = style;
-    if (style) return clear + RenderPanel(dots, *style, columns, text.title, text.legend);
-    std::string frame = "\x1b[H" + FitToColumns(text.title, columns) + "\x1b[K\n";
-    std::string plain = RenderFrame(screen);
-    for (std::size_t start = 0; start < plain.size();) {
-        std::size_t end = plain.find('\n', start);
-        frame += FitToColumns(plain.substr(start, end - start), columns) + "\x1b[K\n";
-        start = end + 1;
-    }
-    return clear + frame + FitToColumns(text.legend, columns) + "\x1b[K\x1b[J";
+    if (std::optional<DotStyle> style = ChooseDotStyle(dots, columns, lines))
+        return PanelLines(dots, *style, columns, text.title, text.legend);
+    std::vector<std::string> frame{FitWholeParts(text.title, " | ", columns)};
+    for (std::string_view line : SplitLines(RenderFrame(screen)))
+        frame.push_back(FitToColumns(std::string(line), columns));
+    frame.push_back(FitWholeParts(text.legend, " ", columns));
+    return frame;
 }
 
 // False when a file asked for cannot be written: the user is told once and the run ends.
-bool Show(const LcdScreen& screen, const Options& options, int frame, double elapsed, PanelText& text) {
+bool Show(const LcdScreen& screen, const Options& options, int frame, double elapsed,
+          const PanelText& text) {
     if (!options.log.empty()) {
         std::string entry = "frame " + std::to_string(frame) + " clock " + std::to_string(WallClockMs()) + "\n";
         if (!WriteFile(options.log, entry + RenderFrame(screen), true)) return false;
     } else if (options.frames && (!options.lcdproc || options.framesGiven)) {
         PrintFormat("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
-    } else if (!options.lcdproc) {
-        Print(TerminalScreen(screen, options, text));
+    } else if (!options.lcdproc &&
+               !platform::DrawTerminalScreen(TerminalLines(screen, options, text))) {
+        return std::fprintf(stderr, "lcdhost: cannot draw on the terminal\n"), false;
     }
     if (!OutputSucceeded(kTool)) return false;
     return options.png.empty() ||
@@ -288,19 +285,66 @@ std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
         [](const std::string& message) { std::fprintf(stderr, "lcdhost: %s\n", message.c_str()); }, !options.once);
 }
 
-// Sleeps until `until`, connecting to the server in between when its delay has passed; false
-// when a stop (Ctrl-C, SIGTERM) cuts it short.
-bool WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
+// The cursor is hidden while the panel is drawn; this gives it back however the run ends.
+struct TerminalGiveBack {
+    TerminalGiveBack() = default;
+    TerminalGiveBack(const TerminalGiveBack&) = delete;
+    TerminalGiveBack& operator=(const TerminalGiveBack&) = delete;
+    ~TerminalGiveBack() { platform::EndTerminalScreen(); }
+};
+
+enum class Wake { kDue, kResized, kStopped };
+
+// A resize is looked for this often, so the panel is redrawn to the new size at once.
+constexpr long long kResizeCheckMs = 100;
+
+// Sleeps until `until`, connecting to the server in between when its delay has passed;
+// returns early when the terminal is resized or a stop (Ctrl-C, SIGTERM) comes.
+Wake WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
     using std::chrono::steady_clock;
     while (steady_clock::now() < until) {
         auto wake = until;
         if (link && !link->IsConnected() && link->NextAttempt() < wake) wake = link->NextAttempt();
         auto ms = std::chrono::ceil<std::chrono::milliseconds>(wake - steady_clock::now()).count();
-        if (platform::SleepUnlessStopped(static_cast<int>(std::max<long long>(ms, 0))))
-            return false;
+        if (platform::SleepUnlessStopped(
+                static_cast<int>(std::clamp<long long>(ms, 0, kResizeCheckMs))))
+            return Wake::kStopped;
+        if (platform::TerminalWasResized()) return Wake::kResized;
         if (link) link->ConnectWhenDue();
     }
-    return true;
+    return Wake::kDue;
+}
+
+// Draws a frame every refresh until --once, --seconds, a stop or a failed output ends it.
+int RunFrames(const Options& options, const std::vector<ScreenRow>& rows,
+              const DisplayPluginHost& plugin, int refreshMs) {
+    PanelText text = DescribePanel(options, rows, refreshMs);
+    LcdScreen screen(options.width, options.height);
+    std::unique_ptr<LcdprocLink> link = OpenLink(options);
+    std::set<std::string> said;
+    auto start = std::chrono::steady_clock::now();
+    auto next = start;
+    for (int frame = 1;; ++frame) {
+        if (link) link->ConnectWhenDue(), MatchDisplay(*link, options, rows, &screen, &said);
+        for (int row = 0; row < screen.Height(); ++row)
+            screen.WriteRow(row, row < static_cast<int>(rows.size()) ? EvaluateRow(rows[row], plugin) : "");
+        double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!Show(screen, options, frame, elapsed, text)) return 1;
+        if (link) link->Show(ViewOfScreen(screen, std::min(screen.Width(), link->DisplayWidth()),
+                                          std::min(screen.Height(), link->DisplayHeight())));
+        if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
+        // A refresh that came late (a slow server) is not made up for with a burst.
+        next = std::max(next + std::chrono::milliseconds(refreshMs), std::chrono::steady_clock::now());
+        Wake wake;
+        while ((wake = WaitForRefresh(next, link.get())) == Wake::kResized)
+            if (!Show(screen, options, frame, elapsed, text)) return 1;
+        if (wake == Wake::kStopped) break;
+    }
+    if (int stop = platform::StopRequested()) return stop;
+    // One frame asked for and no server to draw it on: that is a failure.
+    if (options.once && link && !link->IsConnected())
+        return std::fprintf(stderr, "lcdhost: nothing was drawn on LCDd at %s\n", link->Address().c_str()), 1;
+    return OutputSucceeded(kTool) ? 0 : 1;
 }
 
 int Run(int argc, char** argv) {
@@ -321,35 +365,13 @@ int Run(int argc, char** argv) {
     }
     plugin.Init();
     // The plug-in's minimum is a floor: a faster refresh asked for is not granted.
-    int refreshMs = options.refreshMs > plugin.MinRefreshInterval() ? options.refreshMs : plugin.MinRefreshInterval();
-    // A console that cannot take UTF-8 and escape codes gets plain frames rather than garbage.
+    int refreshMs = options.refreshMs > plugin.MinRefreshInterval() ? options.refreshMs
+                                                                    : plugin.MinRefreshInterval();
+    // A terminal that cannot place text (TERM=dumb) gets plain frames rather than garbage.
     bool terminal = !options.frames && options.log.empty() && !options.lcdproc;
-    if (terminal && !platform::EnableTerminalEscapes()) options.frames = true, terminal = false;
-    PanelText text = DescribePanel(options, rows, refreshMs);
-    LcdScreen screen(options.width, options.height);
-    std::unique_ptr<LcdprocLink> link = OpenLink(options);
-    std::set<std::string> said;
-    auto start = std::chrono::steady_clock::now();
-    auto next = start;
-    for (int frame = 1;; ++frame) {
-        if (link) link->ConnectWhenDue(), MatchDisplay(*link, options, rows, &screen, &said);
-        for (int row = 0; row < screen.Height(); ++row)
-            screen.WriteRow(row, row < static_cast<int>(rows.size()) ? EvaluateRow(rows[row], plugin) : "");
-        double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!Show(screen, options, frame, elapsed, text)) return 1;
-        if (link) link->Show(ViewOfScreen(screen, std::min(screen.Width(), link->DisplayWidth()),
-                                          std::min(screen.Height(), link->DisplayHeight())));
-        if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
-        // A refresh that came late (a slow server) is not made up for with a burst.
-        next = std::max(next + std::chrono::milliseconds(refreshMs), std::chrono::steady_clock::now());
-        if (!WaitForRefresh(next, link.get())) break;
-    }
-    if (terminal) Print("\n");
-    if (int stop = platform::StopRequested()) return stop;
-    // One frame asked for and no server to draw it on: that is a failure.
-    if (options.once && link && !link->IsConnected())
-        return std::fprintf(stderr, "lcdhost: nothing was drawn on LCDd at %s\n", link->Address().c_str()), 1;
-    return OutputSucceeded(kTool) ? 0 : 1;
+    if (terminal && !platform::BeginTerminalScreen()) options.frames = true;
+    TerminalGiveBack giveBack;
+    return RunFrames(options, rows, plugin, refreshMs);
 }
 
 }  // namespace

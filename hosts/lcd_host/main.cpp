@@ -33,7 +33,7 @@ constexpr char kTool[] = "lcdhost";
 constexpr char kUsage[] =
     "usage: lcdhost [--screen FILE] [--plugin PATH] [--refresh MS] [--size WxH]\n"
     "               [--frames] [--png FILE] [--log FILE] [--seconds N] [--once]\n"
-    "               [--lcdproc [HOST][:PORT]]\n"
+    "               [--lcdproc [HOST][:PORT]] [--ascii]\n"
     "       lcdhost --help | --version\n"
     "Shows the display plug-in's fields on an emulated LCD (default 20x4), refreshing no\n"
     "faster than the plug-in allows.\n"
@@ -270,8 +270,9 @@ void MatchDisplay(const LcdprocLink& link, const Options& options, const std::ve
     if (!options.sizeGiven && (screen->Width() != std::min(width, 80) || screen->Height() != std::min(height, 8)))
         *screen = LcdScreen(std::min(width, 80), std::min(height, 8));
     std::string error;
-    if (!options.screenFile.empty() && !CheckScreenFits(rows, width, height, &error))
-        SayOnce(said, options.screenFile + ": " + error.substr(0, error.find(" (see")) + " on the " + display +
+    std::string source = options.screenFile.empty() ? "built-in screen" : options.screenFile;
+    if (!CheckScreenFits(rows, width, height, &error))
+        SayOnce(said, source + ": " + error.substr(0, error.find(" (see")) + " on the " + display +
                           "; the rest is cut");
     if (options.sizeGiven && (options.width > width || options.height > height))
         SayOnce(said, "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +

@@ -73,6 +73,8 @@ set(rows
     "1|lcdhost|--once,--plugin,@DIR@|Is a directory|native"
     "1|lcdhost|--once,--plugin,@DIR@/huge.txt|invalid ELF header|native"
     "2|lcdhost|--screen,@DIR@/bom-bad-screen.txt|line 1: a call is"
+    "2|lcdhost|--screen,@DIR@/tab-screen.txt|line 2: a tab"
+    "0|lcdhost|--help|[--lcdproc [HOST][:PORT]] [--ascii]"
     "2|lcdhost|--once,--frames,--png,@DIR@/no/such/folder/x.png|x.png: no such folder"
     "2|lcdhost|--once,--log,@DIR@/no/such/folder/log|log: no such folder"
     "2|tvhost|--log,@DIR@/no/such/folder/log,--scenario,@DIR@/bom.txt|log: no such folder"
@@ -128,6 +130,7 @@ file(WRITE ${dir}/events.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 volume 5\nat
 file(WRITE ${dir}/big-number.txt "service tv 99999999999 \"A\" \"B\" \"\"\n")
 file(WRITE ${dir}/late.txt "service tv 1 \"A\" \"B\" \"\"\nat 100000 quit\n")
 file(WRITE ${dir}/bom-bad.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 1 zap 9\n")
+file(WRITE ${dir}/tab-screen.txt "{f1:ServiceLabel}\nQ\t{f1:SigQuality}\n")
 file(WRITE ${dir}/bom-bad-screen.txt "${bom}{f3:Type}\n")
 file(WRITE ${dir}/utf16.txt "${utf16}s")
 # CMake strings cannot hold a NUL byte; printf writes the files that need one. (Not "nul.txt":

@@ -23,12 +23,18 @@ constexpr int kRunTimeoutMs = 60000;
 
 class TvHostRun : public ::testing::Test {
 protected:
-    void SetUp() override {
-        settings_ = BesideExecutable("Plugins") + platform::kPathSeparator + "glyphbox.ini";
-        std::filesystem::create_directories(BesideExecutable("Plugins"));
-        std::filesystem::remove(settings_);
+  // The Plugins folder opts a user's own tvhost runs in to keeping settings, so the test
+  // takes away what it made: the folder, the settings and the settings engine's lock file.
+  void SetUp() override {
+      settings_ = BesideExecutable("Plugins") + platform::kPathSeparator + "glyphbox.ini";
+      madeFolder_ = std::filesystem::create_directories(BesideExecutable("Plugins"));
+      std::filesystem::remove(settings_);
     }
-    void TearDown() override { std::filesystem::remove(settings_); }
+    void TearDown() override {
+        std::filesystem::remove(settings_);
+        std::filesystem::remove(settings_ + ".lock");
+        if (madeFolder_) std::filesystem::remove(BesideExecutable("Plugins"));
+    }
 
     int RunTvHost(const std::string& scenario) {
         std::string file = folder_.File("scenario.txt");
@@ -50,6 +56,7 @@ protected:
     TempFolder folder_;
     std::string log_ = folder_.File("events.log");
     std::string settings_;
+    bool madeFolder_ = false;
     platform::ChildProcess child_;
 };
 

@@ -90,6 +90,7 @@ TEST_F(TvHostRun, AStopRequestEndsThePlugInAsTheScenariosEndDoes) {
     } rows[] = {{platform::StopRequest::kInterrupt, 130, "Ctrl-C"},
                 {platform::StopRequest::kTerminate, 143, "SIGTERM"},
                 {platform::StopRequest::kHangUp, 129, "SIGHUP"}};
+    int sent = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         SharedBlockMapping display(StatusBlockName());
@@ -101,12 +102,14 @@ TEST_F(TvHostRun, AStopRequestEndsThePlugInAsTheScenariosEndDoes) {
         ASSERT_TRUE(Until([&] { return TempFolder::Get(log_).find("event menu 40062") != std::string::npos; }));
         if (!platform::RequestChildStop(child_, row.request)) {
             platform::WaitChild(child_, 0);
-            continue;  // no such request on this platform
+            continue;  // no such request here (Windows without a console has none at all)
         }
+        ++sent;
         EXPECT_EQ(platform::WaitChild(child_, kRunTimeoutMs), row.exitCode);
         EXPECT_EQ(std::atomic_ref<std::int8_t>(display.View()->isRunning).load(), 0);
         EXPECT_EQ(TempFolder::Get(settings_), "[Options]\r\nEnabled=1\r\nRefresh=2000\r\nSignal=0\r\n");
     }
+    if (sent == 0) GTEST_SKIP() << "no stop request could be sent to a child here";
 }
 
 TEST_F(TvHostRun, ABadScenarioIsRefusedBeforeAnythingRuns) {

@@ -39,7 +39,8 @@ void OnExit(benchmark::State& state) {
     glyphbox::AttachProcess(nullptr);
     std::filesystem::create_directories(std::filesystem::path(glyphbox::SettingsPath()).parent_path());
     SlowHost host;
-    host.window = platform::OpenTvWindow("bench host", nullptr, {&host, SlowHost::Query, SlowHost::Menu, SlowHost::Tick});
+    host.window = platform::OpenTvWindow(
+        "bench host", nullptr, {&host, SlowHost::Query, SlowHost::Menu, SlowHost::Tick, nullptr});
     for (auto _ : state) {
         state.PauseTiming();
         glyphbox::Start(platform::TvWindowHandle(host.window), nullptr, nullptr);

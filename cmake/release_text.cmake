@@ -1,5 +1,7 @@
-# Windows users read the release's text files in Notepad: CRLF line ends, and the field
-# reference without Markdown's marks. Called at configure time for the ZIP.
+# Windows users read the release's text files in Notepad: CRLF line ends, a UTF-8 byte-order
+# mark where a text has letters past ASCII (older Notepads read it as the ANSI code page
+# otherwise), the field reference without Markdown's marks, and a title's "=" underline as
+# long as the title once its versions are filled in. Called at configure time for the ZIP.
 function(release_text input output)
     file(READ ${input} text)
     configure_file(${input} ${output}.lf @ONLY NEWLINE_STYLE UNIX)
@@ -13,7 +15,16 @@ function(release_text input output)
         string(REGEX REPLACE " \\|\n" "\n" text "${text}")
         string(REPLACE " | " "  |  " text "${text}")
     endif()
+    if(text MATCHES "^([^\n]*)\n=+\n")
+        string(LENGTH "${CMAKE_MATCH_1}" title_length)
+        string(REPEAT "=" ${title_length} underline)
+        string(REGEX REPLACE "^([^\n]*)\n=+\n" "\\1\n${underline}\n" text "${text}")
+    endif()
     string(REPLACE "\n" "\r\n" text "${text}")
+    if(NOT text MATCHES "^[\t\r\n -~]*$")
+        string(ASCII 239 187 191 bom)
+        set(text "${bom}${text}")
+    endif()
     file(WRITE ${output} "${text}")
     file(REMOVE ${output}.lf)
 endfunction()

@@ -18,6 +18,13 @@ ChildProcess StartChild(const char* path, const char* const* arguments);
 // running then is killed and -1 returned. A child that never started returns -1 at once.
 int WaitChild(ChildProcess& child, int timeoutMs);
 
+enum class StopRequest { kInterrupt, kTerminate, kHangUp };
+
+// Asks a running child to stop as a user or the system would: Ctrl-C (on Windows a Ctrl-Break
+// to the child's own console group), SIGTERM, SIGHUP. False where the platform has no such
+// request (Windows: all but kInterrupt) or it could not be sent.
+bool RequestChildStop(const ChildProcess& child, StopRequest request);
+
 // This process's identifier, for names that must differ between processes.
 int CurrentProcessId();
 

@@ -1,10 +1,17 @@
 // Loading a plug-in library and finding its exports, as a host does.
 #pragma once
 
+#include <string>
+
 namespace platform {
 
 // Loads the library at `path`; null when it cannot be loaded. Free it with FreeDynamicLibrary.
 void* LoadDynamicLibrary(const char* path);
+
+// Why the last LoadDynamicLibrary on this thread failed, in the loader's words without the
+// path ("cannot open shared object file: No such file or directory", "invalid ELF header",
+// "not a valid Windows DLL").
+std::string DynamicLibraryError();
 
 // The address of the plug-in export `name` taking `argumentBytes` bytes of arguments, under the
 // name a host looks for (decorated "_name@bytes" on Windows, plain elsewhere); null if absent.

@@ -18,6 +18,9 @@ struct TvWindowEvents {
     void (*menuChosen)(void* context, int commandId);
     // Called every tick of RunTvWindow; false ends the loop.
     bool (*tick)(void* context);
+    // Text the window shows as its own (on Linux the About box, which Windows shows as a
+    // dialog of the plug-in's), for the host to print or not; may be null.
+    void (*show)(void* context, const char* text);
 };
 
 struct TvWindow;

@@ -28,22 +28,26 @@ else
     scripts/install_deps.sh demo
 fi
 
-echo "Building tvhost, lcdhost, glyphbox and vistune in build/$preset (the first time takes a minute or two)..."
+# Every tool the README names, so its blockctl examples work after the demo.
+echo "Building tvhost, lcdhost, blockctl, glyphbox and vistune in build/$preset (the first time takes a minute or two)..."
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" -j "$(nproc)" --target tvhost lcdhost glyphbox vistune |
+cmake --build --preset "$preset" -j "$(nproc)" --target tvhost lcdhost blockctl glyphbox vistune |
     grep --line-buffered -E '^\[ *[0-9]+%\]' | sed -u 's/^/  /' || true
 bin=build/$preset/bin
 
 # The plug-in keeps its settings beside its host. The demo polls twice a second for a lively
 # picture, and its scenario turns the signal read-out off, so the user's own file is kept
-# aside and put back afterwards.
+# aside and put back afterwards. The settings engine's lock file goes too when the demo made
+# it: a Plugins folder left behind would opt the user in to keeping tvhost's settings.
 settings=$bin/Plugins/glyphbox.ini
 had_folder=false; [ -d "$bin/Plugins" ] && had_folder=true
 had_settings=false; [ -f "$settings" ] && had_settings=true
+had_lock=false; [ -e "$settings.lock" ] && had_lock=true
 mkdir -p "$bin/Plugins"
 $had_settings && cp -p "$settings" "$settings.before-demo"
 restore_settings() {
     if $had_settings; then mv -f "$settings.before-demo" "$settings"; else rm -f "$settings"; fi
+    $had_lock || rm -f "$settings.lock"
     $had_folder || rmdir "$bin/Plugins" 2>/dev/null || true
 }
 printf '[Options]\r\nEnabled=1\r\nRefresh=500\r\nSignal=1\r\n' >"$settings"

@@ -1,8 +1,7 @@
 // blockctl: looks at and edits the live status block by hand, and asks the display plug-in
 // what it makes of it. Commands run in order in one process, so the block stays alive from
-// one to the next even when no host holds it. The whole command line is checked before the
-// first command runs, so a typo never leaves half the commands done.
-#include <chrono>
+// one to the next even when no host holds it. The whole command line, values included, is
+// checked before the first command runs, so a typo never leaves half the commands done.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +15,8 @@
 #include "hosts/common/command_line.h"
 #include "hosts/common/cp1250.h"
 #include "hosts/common/display_plugin_host.h"
-#include "platform/stop_request.h"
+#include "hosts/common/output.h"
+#include "platform/stop_signal.h"
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
 
@@ -36,7 +36,7 @@ constexpr char kUsage[] =
     "function2)\n"
     "  show               print every text and glyph field the display plug-in answers\n"
     "  hold SECONDS       keep the block open so other programs can see it\n"
-    "  fields             list the field names and what coded numbers mean\n"
+    "  fields             list the field names and the values each may hold\n"
     "The block lives while a program holds it: a change made when no tvhost or lcdhost runs\n"
     "is gone when blockctl ends unless a hold follows it.\n";
 
@@ -77,6 +77,14 @@ bool CheckFieldName(CommandLine& line, const char* name) {
     return line.Fail(std::string("\"") + name + "\" is ambiguous: it may mean " + JoinNames(names));
 }
 
+// Tried on a scratch block, so a bad value later on the line stops the run before the live
+// block is touched.
+bool CheckFieldValue(CommandLine& line, const char* name, const char* value) {
+    StatusBlock scratch{};
+    std::string error;
+    return WriteBlockField(scratch, *FindBlockField(name), value, &error) || line.Fail(error);
+}
+
 // Reads one command and its values into `step`; false, with the line's error set, on a
 // mistake.
 bool ParseStep(CommandLine& line, const std::string& command, Step* step) {
@@ -84,7 +92,8 @@ bool ParseStep(CommandLine& line, const std::string& command, Step* step) {
     if (command == "set") {
         step->first = line.Value("set");
         step->second = step->first ? line.Value("set FIELD") : nullptr;
-        return step->second && CheckFieldName(line, step->first);
+        return step->second && CheckFieldName(line, step->first) &&
+               CheckFieldValue(line, step->first, step->second);
     }
     if (command == "ask") {
         step->first = line.Value("ask");
@@ -140,11 +149,13 @@ private:
     bool Ask(const char* name, const char* slot);
     bool Show();
     void Fields();
-    void WarnIfTheChangeEndsHere(bool changed, bool heldSince);
+    void NoteAnEmptyBlock();
+    void WarnIfTheChangeEndsHere(bool unseen);
 
     std::string pluginPath_;
     SharedBlockMapping mapping_;
     std::unique_ptr<DisplayPluginHost> plugin_;
+    bool changed_ = false;
 };
 
 StatusBlock* BlockTool::Block() {
@@ -171,9 +182,18 @@ const DisplayPluginHost* BlockTool::Plugin() {
 bool BlockTool::Dump() {
     StatusBlock* block = Block();
     if (!block) return false;
+    NoteAnEmptyBlock();
     for (const BlockField& field : BlockFields())
-        std::printf("%-22s %s\n", field.name, ReadBlockField(*block, field).c_str());
+        PrintFormat("%-22s %s\n", field.name, ReadBlockField(*block, field).c_str());
     return true;
+}
+
+// Zeros from a block nobody holds look like a real, idle state; say what they are.
+void BlockTool::NoteAnEmptyBlock() {
+    if (changed_ || !mapping_.CreatedHere()) return;
+    std::fprintf(stderr,
+                 "blockctl: note: no program holds the status block, so it is empty; start tvhost "
+                 "or lcdhost\n");
 }
 
 bool BlockTool::Set(const char* name, const char* value) {
@@ -185,6 +205,7 @@ bool BlockTool::Set(const char* name, const char* value) {
         std::fprintf(stderr, "blockctl: %s\n", error.c_str());
         return false;
     }
+    changed_ = true;
     return true;
 }
 
@@ -193,7 +214,7 @@ bool BlockTool::Ask(const char* name, const char* slot) {
     const DisplayPluginHost* plugin = Plugin();
     if (!plugin) return false;
     const char* answer = slot ? plugin->Glyph(name, slot) : plugin->Text(name, "");
-    std::printf("%s\n", Cp1250ToUtf8(answer).c_str());
+    Print(Cp1250ToUtf8(answer) + "\n");
     return true;
 }
 
@@ -201,22 +222,15 @@ bool BlockTool::Show() {
     const DisplayPluginHost* plugin = Plugin();
     if (!plugin) return false;
     for (const char* name : kTextFieldNames)
-        std::printf("function1 %-14s %s\n", name, Cp1250ToUtf8(plugin->Text(name, "")).c_str());
+        PrintFormat("function1 %-14s %s\n", name, Cp1250ToUtf8(plugin->Text(name, "")).c_str());
     for (const char* name : kGlyphFieldNames)
-        std::printf("function2 %-14s %s\n", name, Cp1250ToUtf8(plugin->Glyph(name, "1")).c_str());
+        PrintFormat("function2 %-14s %s\n", name, Cp1250ToUtf8(plugin->Glyph(name, "1")).c_str());
     return true;
 }
 
 void BlockTool::Fields() {
     for (const BlockField& field : BlockFields())
-        std::printf("%-22s %s\n", field.name, field.meaning ? field.meaning : "");
-}
-
-// Ends early at a stop request.
-void Hold(double seconds) {
-    auto length = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(seconds));
-    platform::SleepUnlessStopped(std::chrono::steady_clock::now() + length);
+        PrintFormat("%-22s %s\n", field.name, DescribeBlockField(field).c_str());
 }
 
 bool BlockTool::RunStep(const Step& step) {
@@ -230,44 +244,47 @@ bool BlockTool::RunStep(const Step& step) {
     if (!block) return false;
     if (command == "clear") std::memset(block, 0, sizeof *block);
     if (command == "sample") FillSampleState(*block);
-    if (command == "hold") Hold(step.seconds);
+    changed_ = changed_ || command == "clear" || command == "sample";
+    // A Ctrl-C during a hold ends the run as its end would, so the block is let go of.
+    if (command == "hold")
+        return !platform::SleepUnlessStopped(static_cast<int>(step.seconds * 1000));
     return true;
 }
 
-// A block this process made dies with it: say so rather than let an edit vanish unseen.
-void BlockTool::WarnIfTheChangeEndsHere(bool changed, bool heldSince) {
-    if (!changed || heldSince || !mapping_.CreatedHere()) return;
+// A block this process made dies with it: say so when a change would vanish without anything
+// having looked at it (a dump, an answer of the plug-in, or a hold for other programs).
+void BlockTool::WarnIfTheChangeEndsHere(bool unseen) {
+    if (!unseen || !mapping_.CreatedHere()) return;
     std::fprintf(stderr,
                  "blockctl: note: no other program holds the status block, so this change ends with\n"
                  "blockctl; start tvhost or lcdhost first, or add \"hold SECONDS\" after it\n");
 }
 
 bool BlockTool::Run(const std::vector<Step>& steps) {
-    bool changed = false, heldSince = false;
+    bool unseen = false;
     for (const Step& step : steps) {
-        if (platform::StopRequested()) {
-            std::fprintf(stderr, "blockctl: stopped before \"%s\"\n", step.command.c_str());
-            return false;
-        }
-        if (!RunStep(step)) return false;
-        bool changes = step.command == "set" || step.command == "clear" || step.command == "sample";
-        changed = changed || changes;
-        heldSince = !changes && (heldSince || step.command == "hold");
+        if (!RunStep(step) || !OutputSucceeded(kTool)) return false;
+        const std::string& command = step.command;
+        if (command == "set" || command == "clear" || command == "sample") unseen = true;
+        if (command == "dump" || command == "ask" || command == "show" || command == "hold")
+            unseen = false;
     }
-    WarnIfTheChangeEndsHere(changed, heldSince);
+    WarnIfTheChangeEndsHere(unseen);
     return true;
 }
 
 int Run(int argc, char** argv) {
+    platform::CatchStopSignals();
     CommandLine line(argc, argv);
     Plan plan;
     if (!ParsePlan(line, &plan)) return UsageError(kTool, line.Error());
-    if (plan.help) return std::fputs(kUsage, stdout), 0;
-    if (plan.version) return std::puts(VersionLine(kTool).c_str()), 0;
-    // Ctrl-C ends a hold early and releases the block as a normal end does.
-    platform::CatchStopRequests();
+    if (plan.help) Print(kUsage);
+    if (plan.version) Print(VersionLine(kTool) + "\n");
+    if (plan.help || plan.version) return OutputSucceeded(kTool) ? 0 : 1;
     BlockTool tool(plan.pluginPath);
-    return tool.Run(plan.steps) ? 0 : 1;
+    bool ran = tool.Run(plan.steps);
+    if (int stop = platform::StopRequested()) return stop;
+    return ran && OutputSucceeded(kTool) ? 0 : 1;
 }
 
 }  // namespace

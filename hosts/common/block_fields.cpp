@@ -9,27 +9,58 @@
 
 namespace {
 
+constexpr long long kYesNo[] = {0, 1};
+constexpr long long kServiceKinds[] = {kServiceTv, kServiceRadio, kServiceOther};
+constexpr long long kPlayStates[] = {kPlayStopped, kPlayPlaying, kPlayPaused};
+
+constexpr BlockField Number(const char* name, std::size_t offset, FieldKind kind, long long low,
+                            long long high) {
+    std::size_t width = kind == FieldKind::kUnsigned32 || kind == FieldKind::kSigned32 ? 4 : 1;
+    return {name, offset, kind, width, low, high};
+}
+
+constexpr BlockField Coded(const char* name, std::size_t offset, FieldKind kind,
+                           std::span<const long long> codes, const char* meaning) {
+    BlockField field = Number(name, offset, kind, codes.front(), codes.back());
+    field.codes = codes;
+    field.meaning = meaning;
+    return field;
+}
+
+constexpr BlockField Text(const char* name, std::size_t offset, std::size_t width) {
+    return {name, offset, FieldKind::kText, width};
+}
+
+// Sizes and the channel number take any value of their type, so a reader's handling of
+// odd ones can still be tried; the rest hold only what the host ever writes.
 constexpr BlockField kFields[] = {
-    {"blockSize", offsetof(StatusBlock, blockSize), FieldKind::kUnsigned32, 4},
-    {"isRunning", offsetof(StatusBlock, isRunning), FieldKind::kSigned8, 1, "1 running, 0 not"},
-    {"signal.recordSize", offsetof(StatusBlock, signal.recordSize), FieldKind::kUnsigned32, 4},
-    {"signal.quality", offsetof(StatusBlock, signal.quality), FieldKind::kSigned32, 4},
-    {"signal.level", offsetof(StatusBlock, signal.level), FieldKind::kSigned32, 4},
-    {"player.recordSize", offsetof(StatusBlock, player.recordSize), FieldKind::kUnsigned32, 4},
-    {"player.serviceKind", offsetof(StatusBlock, player.serviceKind), FieldKind::kSigned8, 1, "0 TV, 1 radio, 2 other"},
-    {"player.serviceLabel", offsetof(StatusBlock, player.serviceLabel), FieldKind::kText, 32},
-    {"player.providerLabel", offsetof(StatusBlock, player.providerLabel), FieldKind::kText, 32},
-    {"player.caption", offsetof(StatusBlock, player.caption), FieldKind::kText, 160},
-    {"player.eventText", offsetof(StatusBlock, player.eventText), FieldKind::kText, 1024},
-    {"player.channelNumber", offsetof(StatusBlock, player.channelNumber), FieldKind::kSigned32, 4},
-    {"player.playingFile", offsetof(StatusBlock, player.playingFile), FieldKind::kUnsigned8, 1,
-     "1 a file plays, 0 live"},
-    {"player.recording", offsetof(StatusBlock, player.recording), FieldKind::kUnsigned8, 1, "1 recording, 0 not"},
-    {"player.playState", offsetof(StatusBlock, player.playState), FieldKind::kSigned8, 1,
-     "0 stopped, 2 playing, 3 paused"},
-    {"player.muted", offsetof(StatusBlock, player.muted), FieldKind::kSigned32, 4, "1 muted, 0 not"},
-    {"player.volume", offsetof(StatusBlock, player.volume), FieldKind::kSigned32, 4},
-    {"player.filePath", offsetof(StatusBlock, player.filePath), FieldKind::kText, 1024},
+    Number("blockSize", offsetof(StatusBlock, blockSize), FieldKind::kUnsigned32, 0, UINT32_MAX),
+    Coded("isRunning", offsetof(StatusBlock, isRunning), FieldKind::kSigned8, kYesNo,
+          "1 running, 0 not"),
+    Number("signal.recordSize", offsetof(StatusBlock, signal.recordSize), FieldKind::kUnsigned32, 0,
+           UINT32_MAX),
+    Number("signal.quality", offsetof(StatusBlock, signal.quality), FieldKind::kSigned32, 0, 100),
+    Number("signal.level", offsetof(StatusBlock, signal.level), FieldKind::kSigned32, 0, 100),
+    Number("player.recordSize", offsetof(StatusBlock, player.recordSize), FieldKind::kUnsigned32, 0,
+           UINT32_MAX),
+    Coded("player.serviceKind", offsetof(StatusBlock, player.serviceKind), FieldKind::kSigned8,
+          kServiceKinds, "0 TV, 1 radio, 2 other"),
+    Text("player.serviceLabel", offsetof(StatusBlock, player.serviceLabel), 32),
+    Text("player.providerLabel", offsetof(StatusBlock, player.providerLabel), 32),
+    Text("player.caption", offsetof(StatusBlock, player.caption), 160),
+    Text("player.eventText", offsetof(StatusBlock, player.eventText), 1024),
+    Number("player.channelNumber", offsetof(StatusBlock, player.channelNumber),
+           FieldKind::kSigned32, INT32_MIN, INT32_MAX),
+    Coded("player.playingFile", offsetof(StatusBlock, player.playingFile), FieldKind::kUnsigned8,
+          kYesNo, "1 a file plays, 0 live"),
+    Coded("player.recording", offsetof(StatusBlock, player.recording), FieldKind::kUnsigned8,
+          kYesNo, "1 recording, 0 not"),
+    Coded("player.playState", offsetof(StatusBlock, player.playState), FieldKind::kSigned8,
+          kPlayStates, "0 stopped, 2 playing, 3 paused"),
+    Coded("player.muted", offsetof(StatusBlock, player.muted), FieldKind::kSigned32, kYesNo,
+          "1 muted, 0 not"),
+    Number("player.volume", offsetof(StatusBlock, player.volume), FieldKind::kSigned32, 0, 100),
+    Text("player.filePath", offsetof(StatusBlock, player.filePath), 1024),
 };
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -44,21 +75,6 @@ bool SameName(std::string_view a, std::string_view b) {
 std::string_view ShortName(std::string_view name) {
     std::size_t dot = name.find('.');
     return dot == std::string_view::npos ? name : name.substr(dot + 1);
-}
-
-struct Range {
-    long long low;
-    long long high;
-    const char* description;
-};
-
-Range RangeOf(FieldKind kind) {
-    switch (kind) {
-        case FieldKind::kUnsigned32: return {0, UINT32_MAX, "unsigned 32-bit"};
-        case FieldKind::kSigned32: return {INT32_MIN, INT32_MAX, "signed 32-bit"};
-        case FieldKind::kSigned8: return {INT8_MIN, INT8_MAX, "signed 8-bit"};
-        default: return {0, UINT8_MAX, "unsigned 8-bit"};
-    }
 }
 
 long long ReadNumber(const unsigned char* at, FieldKind kind) {
@@ -97,7 +113,10 @@ std::string ReadText(const unsigned char* at, std::size_t width) {
 bool WriteText(unsigned char* at, const BlockField& field, std::string_view value,
                std::string* error) {
     std::string bytes;
-    if (!Utf8ToCp1250(value, &bytes, error)) return false;
+    if (!Utf8ToCp1250(value, &bytes, error)) {
+        *error = std::string(field.name) + ": " + *error;
+        return false;
+    }
     if (bytes.size() > field.width - 1) {
         *error = std::string(field.name) + " holds at most " + std::to_string(field.width - 1) +
                  " bytes; the value has " + std::to_string(bytes.size());
@@ -108,6 +127,13 @@ bool WriteText(unsigned char* at, const BlockField& field, std::string_view valu
     return true;
 }
 
+bool Allowed(const BlockField& field, long long number) {
+    if (field.codes.empty()) return number >= field.low && number <= field.high;
+    for (long long code : field.codes)
+        if (code == number) return true;
+    return false;
+}
+
 bool WriteNumber(unsigned char* at, const BlockField& field, std::string_view value,
                  std::string* error) {
     long long number = 0;
@@ -115,19 +141,18 @@ bool WriteNumber(unsigned char* at, const BlockField& field, std::string_view va
     const char* last = first + value.size();
     if (first != last && *first == '+') ++first;
     auto [end, status] = std::from_chars(first, last, number);
-    Range range = RangeOf(field.kind);
-    if (status != std::errc() || end != last || first == last) {
-        *error = std::string(field.name) + " takes a whole number, not \"" + std::string(value) +
-                 "\"";
-        return false;
+    bool parsed = status == std::errc() && end == last && first != last;
+    if (parsed && Allowed(field, number)) {
+        StoreNumber(at, field.kind, number);
+        return true;
     }
-    if (number < range.low || number > range.high) {
-        *error = std::string(value) + " does not fit " + field.name + " (" + range.description +
-                 ": " + std::to_string(range.low) + " to " + std::to_string(range.high) + ")";
-        return false;
-    }
-    StoreNumber(at, field.kind, number);
-    return true;
+    std::string range = " (" + DescribeBlockField(field) + ")";
+    if (parsed)
+        *error = "\"" + std::string(value) + "\" is not a value of " + field.name + range;
+    else
+        *error = std::string(field.name) + " takes a whole number" + range + ", not \"" +
+                 std::string(value) + "\"";
+    return false;
 }
 
 }  // namespace
@@ -151,6 +176,13 @@ std::vector<std::string> MatchingBlockFields(std::string_view name) {
     for (const BlockField& field : kFields)
         if (SameName(name, field.name) || SameName(name, ShortName(field.name))) names.emplace_back(field.name);
     return names;
+}
+
+std::string DescribeBlockField(const BlockField& field) {
+    if (field.kind == FieldKind::kText)
+        return "text, at most " + std::to_string(field.width - 1) + " bytes of Windows-1250";
+    if (field.meaning) return field.meaning;
+    return std::to_string(field.low) + " to " + std::to_string(field.high);
 }
 
 std::string ReadBlockField(const StatusBlock& block, const BlockField& field) {

@@ -16,6 +16,9 @@ struct BlockField {
     std::size_t offset;
     FieldKind kind;
     std::size_t width;
+    long long low = 0;   // the numbers the field is documented to hold: low to high,
+    long long high = 0;  // and of those only `codes` when the field has any
+    std::span<const long long> codes = {};
     const char* meaning = nullptr;  // what the numbers of a coded field stand for, or null
 };
 
@@ -34,8 +37,12 @@ std::vector<std::string> MatchingBlockFields(std::string_view name);
 // field's last byte, with " (unterminated)" after it when no terminator was found).
 std::string ReadBlockField(const StatusBlock& block, const BlockField& field);
 
+// What the field may hold, for a person: "0 to 100", "0 TV, 1 radio, 2 other", "text, at
+// most 31 bytes".
+std::string DescribeBlockField(const BlockField& field);
+
 // Writes a decimal number, or UTF-8 text stored as Windows-1250. False, with `error` saying
-// why, when the value is not a number, does not fit the field, or has no Windows-1250 form;
-// the field is then unchanged.
+// why, when the value is not a number, lies outside the field's documented range, does not
+// fit, or has no Windows-1250 form; the field is then unchanged.
 bool WriteBlockField(StatusBlock& block, const BlockField& field, std::string_view value,
                      std::string* error);

@@ -1,5 +1,6 @@
 #include "hosts/common/command_line.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -7,8 +8,24 @@
 
 #include "project_version.h"
 
+namespace {
+
+// "--once" or "-x", but not "-3" or "-": a forgotten value must not swallow the next option.
+bool LooksLikeOption(const char* word) {
+    return word[0] == '-' && (word[1] == '-' || std::isalpha(static_cast<unsigned char>(word[1])));
+}
+
+}  // namespace
+
 const char* CommandLine::Value(const char* option) {
     const char* value = Next();
+    if (value && std::strcmp(value, "--") == 0) {
+        value = Next();
+    } else if (value && LooksLikeOption(value)) {
+        Fail(std::string(option) + " needs a value, not the option \"" + value +
+             "\" (a value starting with - goes after --)");
+        return nullptr;
+    }
     if (!value) Fail(std::string(option) + " needs a value");
     return value;
 }

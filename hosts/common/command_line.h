@@ -14,7 +14,8 @@ class CommandLine {
     // The word Next would return, without taking it.
     const char* Peek() const { return index_ + 1 < argc_ ? argv_[index_ + 1] : nullptr; }
 
-    // The value after `option`; null, with the error set, when the line ends first.
+    // The value after `option`; null, with the error set, when the line ends first or the next
+    // word is an option. After "--" the word following it is the value, whatever it is.
     const char* Value(const char* option);
 
     // Stores the value after `option` in `*out`; false, with the error set, when the line

@@ -26,7 +26,7 @@ DisplayPluginHost::~DisplayPluginHost() {
 bool DisplayPluginHost::Load(const std::string& path, std::string* error) {
     library_ = platform::LoadDynamicLibrary(path.c_str());
     if (!library_) {
-        *error = "cannot load the display plug-in " + path;
+        *error = "cannot load the display plug-in " + path + ": " + platform::DynamicLibraryError();
         return false;
     }
     const Export exports[] = {

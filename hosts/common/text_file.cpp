@@ -1,8 +1,6 @@
 #include "hosts/common/text_file.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -31,38 +29,7 @@ bool LineFault(int line, const std::string& what, std::string* error) {
 }  // namespace
 
 bool ReadTextFile(const std::string& path, std::string* text, std::string* error) {
-    std::error_code code;
-    auto status = std::filesystem::status(path, code);
-    if (!std::filesystem::exists(status)) {
-        *error = "no such file";
-        return false;
-    }
-    if (std::filesystem::is_directory(status)) {
-        *error = "is a folder, not a file";
-        return false;
-    }
-    auto size =
-        std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, code) : 0;
-    if (!code && size > kMaxTextFileBytes) {
-        *error = "is " + std::to_string(size) + " bytes; at most " +
-                 std::to_string(kMaxTextFileBytes) + " are read";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "cannot be read";
-        return false;
-    }
-    text->clear();
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text->append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (text->size() > kMaxTextFileBytes) {
-            *error = "is larger than " + std::to_string(kMaxTextFileBytes) + " bytes";
-            return false;
-        }
-    }
-    return true;
+    return platform::ReadRegularFile(path, kMaxTextFileBytes, text, error);
 }
 
 bool CheckUtf8Text(std::string* text, std::string* error) {

@@ -9,8 +9,8 @@
 // Screens and scenarios are a few hundred bytes; anything far larger is the wrong file.
 inline constexpr std::size_t kMaxTextFileBytes = 1 << 20;
 
-// The whole file's bytes; false, with `error` saying why (no such file, a folder, larger than
-// kMaxTextFileBytes, unreadable), otherwise.
+// The whole file's bytes; false, with `error` saying why (no such file, a folder, a fifo or a
+// device, larger than kMaxTextFileBytes, the system's reason it cannot be read), otherwise.
 bool ReadTextFile(const std::string& path, std::string* text, std::string* error);
 
 // Makes sure `text` is UTF-8 text a person wrote and drops a UTF-8 byte-order mark. False,

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <set>
@@ -14,6 +13,7 @@
 #include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
 #include "hosts/common/display_plugin_host.h"
+#include "hosts/common/output.h"
 #include "hosts/common/text_file.h"
 #include "hosts/common/wall_clock.h"
 #include "hosts/lcd_host/lcd_pixels.h"
@@ -24,7 +24,8 @@
 #include "hosts/lcd_host/screen_file.h"
 #include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
-#include "platform/stop_request.h"
+#include "platform/regular_file.h"
+#include "platform/stop_signal.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr char kTool[] = "lcdhost";
 constexpr char kUsage[] =
     "usage: lcdhost [--screen FILE] [--plugin PATH] [--refresh MS] [--size WxH]\n"
     "               [--frames] [--png FILE] [--log FILE] [--seconds N] [--once]\n"
-    "               [--lcdproc [HOST][:PORT]]\n"
+    "               [--lcdproc [HOST][:PORT]] [--ascii]\n"
     "       lcdhost --help | --version\n"
     "Shows the display plug-in's fields on an emulated LCD (default 20x4), refreshing no\n"
     "faster than the plug-in allows.\n"
@@ -184,12 +185,22 @@ bool LoadScreen(const Options& options, std::vector<ScreenRow>* rows) {
     return false;
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes, std::ios::openmode mode) {
-    std::ofstream out(path, std::ios::binary | mode);
-    out << bytes;
-    out.close();
-    if (out) return true;
-    std::fprintf(stderr, "lcdhost: cannot write %s\n", path.c_str());
+// The output files' paths are checked before anything runs, so a folder or a missing one is
+// told at once, as a bad screen file is.
+bool OutputPathsWritable(const Options& options) {
+    for (const std::string* path : {&options.png, &options.log}) {
+        std::string error;
+        if (path->empty() || platform::CheckWritablePath(*path, &error)) continue;
+        std::fprintf(stderr, "lcdhost: %s: %s\n", path->c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes, bool append) {
+    std::string error;
+    if (platform::WriteRegularFile(path, bytes, append, &error)) return true;
+    std::fprintf(stderr, "lcdhost: %s: %s\n", path.c_str(), error.c_str());
     return false;
 }
 
@@ -197,15 +208,15 @@ bool WriteFile(const std::string& path, const std::string& bytes, std::ios::open
 struct PanelText {
     std::string title;
     std::string legend;
-    std::optional<DotStyle> lastStyle;
-    bool cleared = false;
 };
 
 PanelText DescribePanel(const Options& options, const std::vector<ScreenRow>& rows, int refreshMs) {
     std::string screen = options.screenFile.empty() ? "built-in TV screen" : options.screenFile;
     std::string plugin = options.plugin.substr(options.plugin.find_last_of("/\\") + 1);
     PanelText text;
-    text.title = "lcdhost: " + screen + " | " + plugin + " | every " + std::to_string(refreshMs) + " ms | Ctrl-C ends";
+    text.title =
+        "lcdhost: " + screen + " | " + plugin + " | every " + std::to_string(refreshMs) + " ms";
+    if (!options.once) text.title += " | Ctrl-C ends";
     std::string slots;
     for (const ScreenRow& row : rows)
         for (const ScreenPart& part : row)
@@ -214,38 +225,36 @@ PanelText DescribePanel(const Options& options, const std::vector<ScreenRow>& ro
     return text;
 }
 
-// The panel as big as the terminal allows, or a plain frame in place where no dots fit.
-std::string TerminalScreen(const LcdScreen& screen, const Options& options, PanelText& text) {
+// The panel as big as the terminal allows, or a plain frame where no dots fit.
+std::vector<std::string> TerminalLines(const LcdScreen& screen, const Options& options,
+                                       const PanelText& text) {
     int columns = 80, lines = 24;
     platform::TerminalSize(&columns, &lines);
     LcdDots dots = ScreenDots(screen, options.characters);
-    std::optional<DotStyle> style = ChooseDotStyle(dots, columns, lines);
-    std::string clear = !text.cleared || style != text.lastStyle ? "\x1b[2J" : "";
-    text.cleared = true;
-    text.lastStyle = style;
-    if (style) return clear + RenderPanel(dots, *style, columns, text.title, text.legend);
-    std::string frame = "\x1b[H" + FitToColumns(text.title, columns) + "\x1b[K\n";
-    std::string plain = RenderFrame(screen);
-    for (std::size_t start = 0; start < plain.size();) {
-        std::size_t end = plain.find('\n', start);
-        frame += FitToColumns(plain.substr(start, end - start), columns) + "\x1b[K\n";
-        start = end + 1;
-    }
-    return clear + frame + FitToColumns(text.legend, columns) + "\x1b[K\x1b[J";
+    if (std::optional<DotStyle> style = ChooseDotStyle(dots, columns, lines))
+        return PanelLines(dots, *style, columns, text.title, text.legend);
+    std::vector<std::string> frame{FitWholeParts(text.title, " | ", columns)};
+    for (std::string_view line : SplitLines(RenderFrame(screen)))
+        frame.push_back(FitToColumns(std::string(line), columns));
+    frame.push_back(FitWholeParts(text.legend, " ", columns));
+    return frame;
 }
 
 // False when a file asked for cannot be written: the user is told once and the run ends.
-bool Show(const LcdScreen& screen, const Options& options, int frame, double elapsed, PanelText& text) {
+bool Show(const LcdScreen& screen, const Options& options, int frame, double elapsed,
+          const PanelText& text) {
     if (!options.log.empty()) {
         std::string entry = "frame " + std::to_string(frame) + " clock " + std::to_string(WallClockMs()) + "\n";
-        if (!WriteFile(options.log, entry + RenderFrame(screen), std::ios::app)) return false;
+        if (!WriteFile(options.log, entry + RenderFrame(screen), true)) return false;
     } else if (options.frames && (!options.lcdproc || options.framesGiven)) {
-        std::printf("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
-    } else if (!options.lcdproc) {
-        std::fputs(TerminalScreen(screen, options, text).c_str(), stdout);
+        PrintFormat("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
+    } else if (!options.lcdproc &&
+               !platform::DrawTerminalScreen(TerminalLines(screen, options, text))) {
+        return std::fprintf(stderr, "lcdhost: cannot draw on the terminal\n"), false;
     }
-    std::fflush(stdout);
-    return options.png.empty() || WriteFile(options.png, EncodePng(screen, 4, options.characters), std::ios::trunc);
+    if (!OutputSucceeded(kTool)) return false;
+    return options.png.empty() ||
+           WriteFile(options.png, EncodePng(screen, 4, options.characters), false);
 }
 
 // Once per `kind`: a server that gives another size on every connection would otherwise
@@ -264,10 +273,11 @@ void MatchDisplay(const LcdprocLink& link, const Options& options, const std::ve
     if (!options.sizeGiven && (screen->Width() != std::min(width, 80) || screen->Height() != std::min(height, 8)))
         *screen = LcdScreen(std::min(width, 80), std::min(height, 8));
     std::string error;
-    if (!options.screenFile.empty() && !CheckScreenFits(rows, width, height, &error))
+    std::string source = options.screenFile.empty() ? "built-in screen" : options.screenFile;
+    if (!CheckScreenFits(rows, width, height, &error))
         SayOnce(said, "screen cut",
-                options.screenFile + ": " + error.substr(0, error.find(" (see")) + " on the " +
-                    display + "; the rest is cut");
+                source + ": " + error.substr(0, error.find(" (see")) + " on the " + display +
+                    "; the rest is cut");
     if (options.sizeGiven && (options.width > width || options.height > height))
         SayOnce(said, "size cut",
                 "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
@@ -281,41 +291,39 @@ std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
         [](const std::string& message) { std::fprintf(stderr, "lcdhost: %s\n", message.c_str()); }, !options.once);
 }
 
-// Sleeps until `until`, connecting to the server in between when its delay has passed; false
-// when a stop was requested.
-bool WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
-    while (std::chrono::steady_clock::now() < until) {
+// The cursor is hidden while the panel is drawn; this gives it back however the run ends.
+struct TerminalGiveBack {
+    TerminalGiveBack() = default;
+    TerminalGiveBack(const TerminalGiveBack&) = delete;
+    TerminalGiveBack& operator=(const TerminalGiveBack&) = delete;
+    ~TerminalGiveBack() { platform::EndTerminalScreen(); }
+};
+
+enum class Wake { kDue, kResized, kStopped };
+
+// A resize is looked for this often, so the panel is redrawn to the new size at once.
+constexpr long long kResizeCheckMs = 100;
+
+// Sleeps until `until`, connecting to the server in between when its delay has passed;
+// returns early when the terminal is resized or a stop (Ctrl-C, SIGTERM) comes.
+Wake WaitForRefresh(std::chrono::steady_clock::time_point until, LcdprocLink* link) {
+    using std::chrono::steady_clock;
+    while (steady_clock::now() < until) {
         auto wake = until;
         if (link && !link->IsConnected() && link->NextAttempt() < wake) wake = link->NextAttempt();
-        if (!platform::SleepUnlessStopped(wake)) return false;
+        auto ms = std::chrono::ceil<std::chrono::milliseconds>(wake - steady_clock::now()).count();
+        if (platform::SleepUnlessStopped(
+                static_cast<int>(std::clamp<long long>(ms, 0, kResizeCheckMs))))
+            return Wake::kStopped;
+        if (platform::TerminalWasResized()) return Wake::kResized;
         if (link) link->ConnectWhenDue();
     }
-    return true;
+    return Wake::kDue;
 }
 
-int Run(int argc, char** argv) {
-    Options options;
-    CommandLine line(argc, argv);
-    if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
-    if (options.help) return std::fputs(kUsage, stdout), 0;
-    if (options.version) return std::puts(VersionLine(kTool).c_str()), 0;
-    // Ctrl-C is how a run without --seconds ends: it must release the block like any end.
-    platform::CatchStopRequests();
-    std::vector<ScreenRow> rows;
-    if (!LoadScreen(options, &rows)) return 2;
-    if (!CheckBlockName(kTool)) return 1;
-    DisplayPluginHost plugin;
-    std::string error;
-    if (!plugin.Load(options.plugin, &error)) {
-        std::fprintf(stderr, "lcdhost: %s\n", error.c_str());
-        return 1;
-    }
-    plugin.Init();
-    // The plug-in's minimum is a floor: a faster refresh asked for is not granted.
-    int refreshMs = options.refreshMs > plugin.MinRefreshInterval() ? options.refreshMs : plugin.MinRefreshInterval();
-    // A console that cannot take UTF-8 and escape codes gets plain frames rather than garbage.
-    bool terminal = !options.frames && options.log.empty() && !options.lcdproc;
-    if (terminal && !platform::EnableTerminalEscapes()) options.frames = true, terminal = false;
+// Draws a frame every refresh until --once, --seconds, a stop or a failed output ends it.
+int RunFrames(const Options& options, const std::vector<ScreenRow>& rows,
+              const DisplayPluginHost& plugin, int refreshMs) {
     PanelText text = DescribePanel(options, rows, refreshMs);
     LcdScreen screen(options.width, options.height);
     std::unique_ptr<LcdprocLink> link = OpenLink(options);
@@ -333,13 +341,44 @@ int Run(int argc, char** argv) {
         if (options.once || (options.seconds > 0 && elapsed >= options.seconds)) break;
         // A refresh that came late (a slow server) is not made up for with a burst.
         next = std::max(next + std::chrono::milliseconds(refreshMs), std::chrono::steady_clock::now());
-        if (!WaitForRefresh(next, link.get())) break;
+        Wake wake;
+        while ((wake = WaitForRefresh(next, link.get())) == Wake::kResized)
+            if (!Show(screen, options, frame, elapsed, text)) return 1;
+        if (wake == Wake::kStopped) break;
     }
-    if (terminal) std::puts("");
+    if (int stop = platform::StopRequested()) return stop;
     // One frame asked for and no server to draw it on: that is a failure.
     if (options.once && link && !link->IsConnected())
         return std::fprintf(stderr, "lcdhost: nothing was drawn on LCDd at %s\n", link->Address().c_str()), 1;
-    return 0;
+    return OutputSucceeded(kTool) ? 0 : 1;
+}
+
+int Run(int argc, char** argv) {
+    platform::CatchStopSignals();
+    Options options;
+    CommandLine line(argc, argv);
+    if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
+    if (options.help) Print(kUsage);
+    if (options.version) Print(VersionLine(kTool) + "\n");
+    if (options.help || options.version) return OutputSucceeded(kTool) ? 0 : 1;
+    std::vector<ScreenRow> rows;
+    if (!LoadScreen(options, &rows) || !OutputPathsWritable(options)) return 2;
+    if (!CheckBlockName(kTool)) return 1;
+    DisplayPluginHost plugin;
+    std::string error;
+    if (!plugin.Load(options.plugin, &error)) {
+        std::fprintf(stderr, "lcdhost: %s\n", error.c_str());
+        return 1;
+    }
+    plugin.Init();
+    // The plug-in's minimum is a floor: a faster refresh asked for is not granted.
+    int refreshMs = options.refreshMs > plugin.MinRefreshInterval() ? options.refreshMs
+                                                                    : plugin.MinRefreshInterval();
+    // A terminal that cannot place text (TERM=dumb) gets plain frames rather than garbage.
+    bool terminal = !options.frames && options.log.empty() && !options.lcdproc;
+    if (terminal && !platform::BeginTerminalScreen()) options.frames = true;
+    TerminalGiveBack giveBack;
+    return RunFrames(options, rows, plugin, refreshMs);
 }
 
 }  // namespace

@@ -41,6 +41,11 @@ bool AddText(std::string* text, ScreenRow* row, std::string* error) {
 
 bool ParseRow(std::string_view line, ScreenRow* row, std::string* error) {
     std::string text;
+    // An LCD has no tab stops: a tab would be drawn as one odd cell, not as the spaces meant.
+    if (line.find('\t') != std::string_view::npos) {
+        *error = "a tab; an LCD has no tab stops, write spaces";
+        return false;
+    }
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (line[i] == '}') {
             if (i + 1 >= line.size() || line[i + 1] != '}') {

@@ -65,14 +65,30 @@ std::string FitToColumns(const std::string& text, int columns) {
     return text;
 }
 
-std::string RenderPanel(const LcdDots& dots, DotStyle style, int columns, const std::string& title,
-                        const std::string& legend) {
-    std::string screen = "\x1b[H" + FitToColumns(title, columns) + "\x1b[K\n";
+std::string FitWholeParts(const std::string& text, const std::string& separator, int columns) {
+    std::string fitted;
+    for (std::size_t start = 0; start <= text.size();) {
+        std::size_t end = text.find(separator, start);
+        if (end == std::string::npos) end = text.size();
+        std::string longer = text.substr(0, end);
+        if (DisplayWidth(longer) > columns) break;
+        fitted = longer;
+        start = end + separator.size();
+    }
+    return fitted;
+}
+
+std::vector<std::string> PanelLines(const LcdDots& dots, DotStyle style, int columns,
+                                    const std::string& title, const std::string& legend) {
+    std::vector<std::string> lines{title};
     std::string panel = RenderDots(dots, style);
     for (std::size_t start = 0; start < panel.size();) {
         std::size_t end = panel.find('\n', start);
-        screen += FitToColumns(panel.substr(start, end - start), columns) + "\x1b[K\n";
+        lines.push_back(FitToColumns(panel.substr(start, end - start), columns));
         start = end + 1;
     }
-    return screen + FitToColumns(legend, columns) + "\x1b[K\x1b[J";
+    lines.push_back(legend);
+    lines.front() = FitWholeParts(title, " | ", columns);
+    lines.back() = FitWholeParts(legend, " ", columns);
+    return lines;
 }

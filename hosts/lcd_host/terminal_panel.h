@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "hosts/lcd_host/lcd_pixels.h"
 
@@ -21,11 +22,14 @@ std::string RenderDots(const LcdDots& dots, DotStyle style);
 // `text` cut to at most `columns` characters (UTF-8 aware).
 std::string FitToColumns(const std::string& text, int columns);
 
-// One whole screen for the terminal: cursor home, the title, the panel, the legend, each
-// line cut to `columns` and cleared to its end, then the rest of the screen cleared, so a
-// redraw overwrites the last without scrolling or flicker.
-std::string RenderPanel(const LcdDots& dots, DotStyle style, int columns, const std::string& title,
-                        const std::string& legend);
+// The leading parts of `text`, split at `separator`, that fit `columns` whole: a title or a
+// legend loses what does not fit rather than being cut mid-word.
+std::string FitWholeParts(const std::string& text, const std::string& separator, int columns);
+
+// One whole screen for the terminal, a line each: the title, the panel, the legend, none
+// wider than `columns`.
+std::vector<std::string> PanelLines(const LcdDots& dots, DotStyle style, int columns,
+                                    const std::string& title, const std::string& legend);
 
 // The number of characters a UTF-8 line takes in a terminal (one per code point).
 int DisplayWidth(const std::string& line);

@@ -4,18 +4,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 
 #include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
 #include "hosts/common/display_plugin_host.h"
+#include "hosts/common/output.h"
 #include "hosts/common/text_file.h"
 #include "hosts/common/wall_clock.h"
 #include "hosts/tv_host/scenario.h"
 #include "hosts/tv_host/tuner_plugin_host.h"
 #include "hosts/tv_host/tv_state.h"
-#include "platform/stop_request.h"
+#include "platform/regular_file.h"
+#include "platform/stop_signal.h"
 #include "platform/tv_window.h"
 
 namespace {
@@ -34,7 +35,7 @@ constexpr char kUsage[] =
     "  --scenario FILE  the scenario (UTF-8); default: the built-in one, about 30 seconds\n"
     "  --plugin PATH    the tuner plug-in; default: glyphbox beside tvhost\n"
     "  --seconds N      stop after N seconds (above 0)\n"
-    "  --quiet          print nothing while running\n"
+    "  --quiet          print nothing while running (the About box included)\n"
     "  --log FILE       append each event played to FILE, stamped with the wall clock in ms\n";
 
 struct Options {
@@ -52,8 +53,11 @@ public:
     TvHost(Scenario scenario, const TunerPluginHost& plugin, const Options& options)
         : state_(scenario), events_(std::move(scenario.events)), plugin_(plugin), options_(options) {}
 
+    // A stop (Ctrl-C, SIGTERM) or a failed output ends the run as its own end does: the
+    // plug-in gets On_Exit, saves its settings and lets the block go.
     int Run() {
-        platform::TvWindowEvents handlers{this, &TvHost::Query, &TvHost::MenuChosen, &TvHost::Tick};
+        platform::TvWindowEvents handlers{this, &TvHost::Query, &TvHost::MenuChosen, &TvHost::Tick,
+                                          &TvHost::Show};
         window_ = platform::OpenTvWindow("tvhost", plugin_.Library(), handlers);
         if (!window_) {
             std::fprintf(stderr, "tvhost: cannot open the host window\n");
@@ -65,7 +69,8 @@ public:
         platform::RunTvWindow(window_, kTickMs);
         plugin_.Exit();
         platform::CloseTvWindow(window_);
-        return 0;
+        if (failed_ || !OutputSucceeded(kTool)) return 1;
+        return platform::StopRequested();
     }
 
 private:
@@ -80,6 +85,10 @@ private:
 
     static bool Tick(void* context) { return Self(context).Advance(); }
 
+    static void Show(void* context, const char* text) {
+        if (!Self(context).options_.quiet) Print(text);
+    }
+
     int ElapsedMs() const {
         return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                     std::chrono::steady_clock::now() - start_).count());
@@ -87,6 +96,7 @@ private:
 
     // Plays the events that are due; false once the scenario or the time limit ends.
     bool Advance() {
+        if (platform::StopRequested() || failed_ || !OutputSucceeded(kTool)) return false;
         int now = ElapsedMs();
         state_.Drift(now / 1000);
         while (next_ < events_.size() && events_[next_].atMs <= now) {
@@ -99,14 +109,19 @@ private:
         return options_.seconds <= 0 || now < options_.seconds * 1000;
     }
 
-    // The wall clock lets another process's log be matched against this one.
+    // The wall clock lets another process's log be matched against this one. A log that
+    // cannot be written ends the run: its reader would otherwise wait for lines that never come.
     void Log(const TimedEvent& event) {
-        if (options_.log.empty()) return;
+        if (options_.log.empty() || failed_) return;
         static const char* const kNames[] = {"zap", "pause", "play", "stop", "record", "mute",
                                              "volume", "file", "live", "menu", "quit"};
-        std::ofstream out(options_.log, std::ios::binary | std::ios::app);
-        out << "event " << kNames[static_cast<int>(event.action)] << " " << event.value << " clock "
-            << WallClockMs() << "\n";
+        std::string line = std::string("event ") + kNames[static_cast<int>(event.action)] + " " +
+                           std::to_string(event.value) + " clock " + std::to_string(WallClockMs()) +
+                           "\n";
+        std::string error;
+        if (platform::WriteRegularFile(options_.log, line, true, &error)) return;
+        std::fprintf(stderr, "tvhost: %s: %s\n", options_.log.c_str(), error.c_str());
+        failed_ = true;
     }
 
     void Play(const TimedEvent& event) {
@@ -136,8 +151,7 @@ private:
         std::string line = state_.Describe() + " || " + DescribeMenu();
         if (line == lastReport_) return;
         lastReport_ = line;
-        std::printf("[tvhost %5.1fs] %s\n", ElapsedMs() / 1000.0, line.c_str());
-        std::fflush(stdout);
+        PrintFormat("[tvhost %5.1fs] %s\n", ElapsedMs() / 1000.0, line.c_str());
     }
 
     TvState state_;
@@ -148,6 +162,7 @@ private:
     platform::TvWindow* window_ = nullptr;
     std::chrono::steady_clock::time_point start_;
     std::string lastReport_;
+    bool failed_ = false;
 };
 
 bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
@@ -168,13 +183,12 @@ bool ParseOptions(CommandLine& line, Options* options) {
     return true;
 }
 
-// The log is opened once before anything runs, so a path that cannot be written is reported
-// at once rather than lost event by event.
+// The log's path is checked before anything runs, so a folder or a missing one is told at once
+// rather than after the plug-in has started.
 bool LogWritable(const Options& options) {
-    if (options.log.empty()) return true;
-    std::ofstream out(options.log, std::ios::binary | std::ios::app);
-    if (out) return true;
-    std::fprintf(stderr, "tvhost: cannot write %s\n", options.log.c_str());
+    std::string error;
+    if (options.log.empty() || platform::CheckWritablePath(options.log, &error)) return true;
+    std::fprintf(stderr, "tvhost: %s: %s\n", options.log.c_str(), error.c_str());
     return false;
 }
 
@@ -192,16 +206,15 @@ bool LoadScenario(const Options& options, Scenario* scenario) {
 }
 
 int Run(int argc, char** argv) {
+    platform::CatchStopSignals();
     Options options;
     CommandLine line(argc, argv);
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
-    if (options.help) return std::fputs(kUsage, stdout), 0;
-    if (options.version) return std::puts(VersionLine(kTool).c_str()), 0;
-    // Ctrl-C ends the run as its end does, so the plug-in stops and the block is released.
-    platform::CatchStopRequests();
+    if (options.help) Print(kUsage);
+    if (options.version) Print(VersionLine(kTool) + "\n");
+    if (options.help || options.version) return OutputSucceeded(kTool) ? 0 : 1;
     Scenario scenario;
-    if (!LoadScenario(options, &scenario)) return 2;
-    if (!LogWritable(options)) return 1;
+    if (!LoadScenario(options, &scenario) || !LogWritable(options)) return 2;
     if (!CheckBlockName(kTool)) return 1;
     TunerPluginHost plugin;
     std::string error;
@@ -209,7 +222,7 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "tvhost: %s\n", error.c_str());
         return 1;
     }
-    if (!options.quiet) std::printf("[tvhost] loaded %s\n", plugin.Name().c_str());
+    if (!options.quiet) Print("[tvhost] loaded " + plugin.Name() + "\n");
     return TvHost(std::move(scenario), plugin, options).Run();
 }
 

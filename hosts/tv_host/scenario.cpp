@@ -128,7 +128,8 @@ private:
         return Fail(w[0] + " takes " + std::to_string(count - 1) + " value(s)");
     }
     bool Number(const std::string& word, int* value) {
-        return ToInt(word, value) || Fail("\"" + word + "\" is not a whole number");
+        return ToInt(word, value) ||
+               Fail("\"" + word + "\" is not a whole number from -2147483648 to 2147483647");
     }
     // Volumes and signal figures are percentages in the host's records.
     bool Percent(const std::string& word, const char* what, int* value) {
@@ -197,7 +198,8 @@ private:
 
         TimedEvent event{};
         if (w.size() < 3) return Fail("at needs a time and an event");
-        if (!ToSeconds(w[1], &event.atMs)) return Fail("\"" + w[1] + "\" is not a time in seconds");
+        if (!ToSeconds(w[1], &event.atMs))
+            return Fail("\"" + w[1] + "\" is not a time in seconds from 0 to 86400");
         const std::string& what = w[2];
         for (const Named& named : kPlain) {
             if (what != named.name) continue;

@@ -16,7 +16,7 @@ TunerPluginHost::~TunerPluginHost() { platform::FreeDynamicLibrary(library_); }
 bool TunerPluginHost::Load(const std::string& path, std::string* error) {
     library_ = platform::LoadDynamicLibrary(path.c_str());
     if (!library_) {
-        *error = "cannot load the tuner plug-in " + path;
+        *error = "cannot load the tuner plug-in " + path + ": " + platform::DynamicLibraryError();
         return false;
     }
     struct {

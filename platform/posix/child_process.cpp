@@ -53,6 +53,13 @@ int WaitChild(ChildProcess& child, int timeoutMs) {
     return -1;
 }
 
+bool RequestChildStop(const ChildProcess& child, StopRequest request) {
+    int number = request == StopRequest::kInterrupt   ? SIGINT
+                 : request == StopRequest::kTerminate ? SIGTERM
+                                                      : SIGHUP;
+    return child.running && kill(static_cast<pid_t>(child.value), number) == 0;
+}
+
 int CurrentProcessId() { return static_cast<int>(getpid()); }
 
 }  // namespace platform

@@ -6,8 +6,25 @@
 
 namespace platform {
 
+namespace {
+
+thread_local std::string loadError;
+
+}  // namespace
+
 void* LoadDynamicLibrary(const char* path) {
-    return path ? dlopen(path, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    void* library = path ? dlopen(path, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    if (library) return library;
+    const char* error = path ? dlerror() : "no path";
+    loadError = error ? error : "unknown error";
+    // dlerror starts with the path the caller already knows.
+    std::string prefix = std::string(path ? path : "") + ": ";
+    if (loadError.starts_with(prefix)) loadError.erase(0, prefix.size());
+    return nullptr;
+}
+
+std::string DynamicLibraryError() {
+    return loadError;
 }
 
 void* FindPluginExport(void* library, const char* name, int) { return FindExport(library, name); }

@@ -4,7 +4,6 @@
 
 #include <time.h>
 
-#include <cstdio>
 #include <map>
 #include <mutex>
 #include <new>
@@ -40,11 +39,13 @@ void SetMenuItemText(void* context, int commandId, const char* text) {
     Of(context).texts[commandId] = text ? text : "";
 }
 
-int ShowAbout(void*, const char* title, const char* version, const char* credit,
+int ShowAbout(void* context, const char* title, const char* version, const char* credit,
               const char* const* links) {
-    std::printf("\n[About %s]\n  %s\n  %s\n", title, version, credit);
-    for (int i = 0; i < 3; ++i) std::printf("  %s -> %s\n", links[2 * i], links[2 * i + 1]);
-    std::fflush(stdout);
+    std::string text =
+        std::string("\n[About ") + title + "]\n  " + version + "\n  " + credit + "\n";
+    for (int i = 0; i < 3; ++i)
+        text += std::string("  ") + links[2 * i] + " -> " + links[2 * i + 1] + "\n";
+    if (Of(context).events.show) Of(context).events.show(Of(context).events.context, text.c_str());
     return 1;
 }
 

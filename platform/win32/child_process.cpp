@@ -39,8 +39,9 @@ ChildProcess StartChild(const char* path, const char* const* arguments) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(path, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
+    // A group of its own, so a Ctrl-Break can be sent to the child alone.
+    if (!CreateProcessA(path, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_PROCESS_GROUP,
+                        nullptr, nullptr, &startup, &info))
         return child;
     CloseHandle(info.hThread);
     child.value = reinterpret_cast<std::intptr_t>(info.hProcess);
@@ -61,6 +62,12 @@ int WaitChild(ChildProcess& child, int timeoutMs) {
     CloseHandle(process);
     child = ChildProcess{};
     return static_cast<int>(code);
+}
+
+bool RequestChildStop(const ChildProcess& child, StopRequest request) {
+    if (!child.running || request != StopRequest::kInterrupt) return false;
+    DWORD id = GetProcessId(reinterpret_cast<HANDLE>(child.value));
+    return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, id) != 0;
 }
 
 int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }

@@ -1,3 +1,6 @@
+// A Windows console takes UTF-16 characters and places text by cell; it is never sent UTF-8
+// or escape codes, which a console of another code page, or one without virtual-terminal
+// processing (Wine's among them), shows as text.
 #include "platform/console.h"
 
 #include <io.h>
@@ -5,28 +8,129 @@
 #include <windows.h>
 
 namespace platform {
+namespace {
+
+bool began = false;
+int drawnRows = 0;
+COORD lastSize = {0, 0};
+
+HANDLE Output() {
+    return GetStdHandle(STD_OUTPUT_HANDLE);
+}
+
+bool IsConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) != 0;
+}
+
+std::wstring Utf16(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+bool WindowOf(HANDLE output, SMALL_RECT* window) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(output, &info)) return false;
+    *window = info.srWindow;
+    return true;
+}
+
+void ShowCursor(HANDLE output, bool visible) {
+    CONSOLE_CURSOR_INFO cursor;
+    if (!GetConsoleCursorInfo(output, &cursor)) return;
+    cursor.bVisible = visible;
+    SetConsoleCursorInfo(output, &cursor);
+}
+
+// Writes `text` at a cell without moving the cursor, so nothing wraps or scrolls.
+bool WriteAt(HANDLE output, const std::wstring& text, SHORT x, SHORT y) {
+    DWORD written = 0;
+    return text.empty() ||
+           WriteConsoleOutputCharacterW(output, text.data(), static_cast<DWORD>(text.size()),
+                                        COORD{x, y}, &written) != 0;
+}
+
+}  // namespace
 
 bool StandardOutputIsTerminal() {
     return _isatty(_fileno(stdout)) != 0;
 }
 
 bool TerminalSize(int* columns, int* rows) {
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return false;
-    *columns = info.srWindow.Right - info.srWindow.Left + 1;
-    *rows = info.srWindow.Bottom - info.srWindow.Top + 1;
+    SMALL_RECT window;
+    if (!WindowOf(Output(), &window)) return false;
+    *columns = window.Right - window.Left + 1;
+    *rows = window.Bottom - window.Top + 1;
     return *columns > 0 && *rows > 0;
 }
 
-// The console shows the code page's characters and escape codes as text unless told
-// otherwise; both switches must hold, or the dots and redraws arrive garbled.
-bool EnableTerminalEscapes() {
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD mode = 0;
-    if (!GetConsoleMode(output, &mode)) return false;
-    if (!SetConsoleOutputCP(CP_UTF8)) return false;
-    return SetConsoleMode(output,
-                          mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING | ENABLE_PROCESSED_OUTPUT) != 0;
+bool WriteStandardOutput(std::string_view utf8) {
+    if (std::fflush(stdout) != 0) return false;
+    HANDLE output = Output();
+    if (!IsConsole(output)) {
+        bool written = std::fwrite(utf8.data(), 1, utf8.size(), stdout) == utf8.size();
+        return std::fflush(stdout) == 0 && written;
+    }
+    std::wstring wide = Utf16(utf8);
+    DWORD written = 0;
+    return wide.empty() ||
+           WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+
+bool BeginTerminalScreen() {
+    HANDLE output = Output();
+    SMALL_RECT window;
+    if (!IsConsole(output) || !WindowOf(output, &window)) return false;
+    ShowCursor(output, false);
+    began = true;
+    drawnRows = window.Bottom - window.Top + 1;  // the first draw blanks the whole window
+    return true;
+}
+
+bool DrawTerminalScreen(const std::vector<std::string>& lines) {
+    HANDLE output = Output();
+    SMALL_RECT window;
+    if (!WindowOf(output, &window)) return false;
+    int columns = window.Right - window.Left + 1;
+    int rows = window.Bottom - window.Top + 1;
+    int last =
+        static_cast<int>(lines.size()) > drawnRows ? static_cast<int>(lines.size()) : drawnRows;
+    bool ok = true;
+    for (int row = 0; row < last && row < rows; ++row) {
+        std::wstring text = row < static_cast<int>(lines.size()) ? Utf16(lines[row]) : L"";
+        if (static_cast<int>(text.size()) < columns) text.append(columns - text.size(), L' ');
+        ok = WriteAt(output, text, window.Left, static_cast<SHORT>(window.Top + row)) && ok;
+    }
+    drawnRows = static_cast<int>(lines.size());
+    return ok;
+}
+
+void EndTerminalScreen() {
+    if (!began) return;
+    HANDLE output = Output();
+    SMALL_RECT window;
+    if (WindowOf(output, &window))
+        SetConsoleCursorPosition(output,
+                                 COORD{window.Left, static_cast<SHORT>(window.Top + drawnRows)});
+    ShowCursor(output, true);
+    began = false;
+}
+
+// The console gives no signal for a resize that is not read from its input, so it is polled.
+bool TerminalWasResized() {
+    SMALL_RECT window;
+    if (!WindowOf(Output(), &window)) return false;
+    COORD size{static_cast<SHORT>(window.Right - window.Left + 1),
+               static_cast<SHORT>(window.Bottom - window.Top + 1)};
+    bool changed = began && (size.X != lastSize.X || size.Y != lastSize.Y) && lastSize.X != 0;
+    lastSize = size;
+    if (changed) drawnRows = size.Y;
+    return changed;
 }
 
 }  // namespace platform

@@ -6,8 +6,35 @@
 
 namespace platform {
 
+namespace {
+
+thread_local DWORD loadError = 0;
+
+}  // namespace
+
 void* LoadDynamicLibrary(const char* path) {
-    return path ? reinterpret_cast<void*>(LoadLibraryA(path)) : nullptr;
+    void* library = path ? reinterpret_cast<void*>(LoadLibraryA(path)) : nullptr;
+    if (!library) loadError = path ? GetLastError() : ERROR_INVALID_PARAMETER;
+    return library;
+}
+
+// The same English words whatever the system's language.
+std::string DynamicLibraryError() {
+    switch (loadError) {
+        case ERROR_MOD_NOT_FOUND:
+            return "no such file, or a DLL it needs is missing";
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return "no such file";
+        case ERROR_ACCESS_DENIED:
+            return "access denied (a folder, or no right to read it)";
+        case ERROR_BAD_EXE_FORMAT:
+            return "not a valid Windows DLL (or one for 64-bit Windows)";
+        case ERROR_DLL_INIT_FAILED:
+            return "the DLL refused to load (its DllMain failed)";
+        default:
+            return "Windows error " + std::to_string(loadError);
+    }
 }
 
 void* FindPluginExport(void* library, const char* name, int argumentBytes) {

@@ -100,7 +100,7 @@ TEST(BlockFields, ATextThatDoesNotFitIsRefusedAndTheFieldKept) {
     EXPECT_EQ(block.player.providerLabel[0], '\0');
 }
 
-TEST(BlockFields, NumbersMustFitTheirFieldsType) {
+TEST(BlockFields, NumbersMustLieInTheFieldsDocumentedRange) {
     StatusBlock block = {};
     std::string error;
     struct {
@@ -108,19 +108,43 @@ TEST(BlockFields, NumbersMustFitTheirFieldsType) {
         const char* value;
         bool accepted;
     } rows[] = {
-        {"playState", "3", true},           {"playState", "-128", true},
-        {"playState", "128", false},        {"playingFile", "255", true},
-        {"playingFile", "-1", false},       {"volume", "-2147483648", true},
-        {"volume", "2147483648", false},    {"blockSize", "4294967295", true},
-        {"blockSize", "-1", false},         {"channelNumber", "+7", true},
-        {"channelNumber", "7x", false},     {"channelNumber", "", false},
-        {"channelNumber", "seven", false},  {"channelNumber", "99999999999999999999", false},
+        {"playState", "3", true},
+        {"playState", "1", false},
+        {"playState", "-128", false},
+        {"playState", "4", false},
+        {"serviceKind", "2", true},
+        {"serviceKind", "3", false},
+        {"playingFile", "1", true},
+        {"playingFile", "255", false},
+        {"playingFile", "-1", false},
+        {"muted", "2", false},
+        {"isRunning", "0", true},
+        {"isRunning", "-1", false},
+        {"volume", "100", true},
+        {"volume", "101", false},
+        {"volume", "-1", false},
+        {"signal.quality", "300", false},
+        {"signal.level", "0", true},
+        {"blockSize", "4294967295", true},
+        {"blockSize", "-1", false},
+        {"channelNumber", "-2147483648", true},
+        {"channelNumber", "2147483648", false},
+        {"channelNumber", "+7", true},
+        {"channelNumber", "7x", false},
+        {"channelNumber", "", false},
+        {"channelNumber", "seven", false},
+        {"channelNumber", "99999999999999999999", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.field) + " = " + row.value);
+        error.clear();
         EXPECT_EQ(WriteBlockField(block, *FindBlockField(row.field), row.value, &error), row.accepted);
+        if (!row.accepted) {
+            EXPECT_NE(error.find(FindBlockField(row.field)->name), std::string::npos) << error;
+        }
     }
-    EXPECT_EQ(ReadBlockField(block, *FindBlockField("playState")), "-128");
+    EXPECT_EQ(ReadBlockField(block, *FindBlockField("playState")), "3");
+    EXPECT_EQ(ReadBlockField(block, *FindBlockField("volume")), "100");
     EXPECT_EQ(ReadBlockField(block, *FindBlockField("channelNumber")), "7");
     EXPECT_EQ(ReadBlockField(block, *FindBlockField("blockSize")), "4294967295");
 }

@@ -1,6 +1,12 @@
-# The command-line contract of the host tools, one row per command line: the exit code, and
-# a fragment that must appear in stderr (or, for exit 0, in either stream); a fifth field,
-# VARIABLE=VALUE, sets a variable for that row alone. Run with
+# The command-line contract of the host tools, one row per command line: the exit code, a
+# fragment that must appear in stderr (or, for exit 0, in either stream; "!" before it: must
+# appear in neither), and a fifth field: either VARIABLE=VALUE, set for that row alone, or
+# where standard output goes when not to a pipe read to its end: "full" (/dev/full),
+# "closed" (a reader that leaves after one byte; the tool must end within 20 s), "nospace"
+# (no file may grow past 4 KiB, which still leaves room for the block; natively only), or
+# INT, TERM, HUP: that signal after 2 s (natively only). After every row no status block may
+# be left: however it ended, the tool let go of its block. A usage error (exit 2) prints
+# nothing on standard output. Run with
 #   cmake -DBIN=<folder of the tools> -DSUFFIX=<.exe or empty> [-DRUNNER=<wine_run.sh>]
 #         -DSOURCE=<the source tree, for the scripts' rows; skipped without it> -P this
 # Arguments are separated by commas. Paths under @DIR@ are this run's own fixtures; the tools use a block name of their own.
@@ -14,6 +20,11 @@ set(rows
     "0|blockctl|--version|glyphbox-lcd"
     "2|lcdhost|--bogus|unknown option \"--bogus\""
     "2|lcdhost|--screen|--screen needs a value"
+    "2|lcdhost|--png,--once|--png needs a value, not the option \"--once\""
+    "2|lcdhost|--screen,--once|--screen needs a value, not the option \"--once\""
+    "2|lcdhost|--log,-x|--log needs a value, not the option \"-x\""
+    "2|tvhost|--scenario,--quiet|--scenario needs a value, not the option \"--quiet\""
+    "2|tvhost|--plugin,--seconds,1|--plugin needs a value, not the option \"--seconds\""
     "2|lcdhost|--seconds,abc|--seconds takes a number of seconds above 0"
     "2|lcdhost|--seconds,-3|not \"-3\""
     "2|lcdhost|--seconds,0|not \"0\""
@@ -34,6 +45,16 @@ set(rows
     "2|blockctl|set,recordSize,5|ambiguous: it may mean signal.recordSize and player.recordSize"
     "2|blockctl|set,nosuchfield,5|no field \"nosuchfield\""
     "2|blockctl|set,serviceLabel|set FIELD needs a value"
+    "2|blockctl|set,serviceLabel,Changed,set,caption,★|player.caption: \"★\" has no Windows-1250 byte|native"
+    "2|blockctl|dump,set,volume,abc|player.volume takes a whole number (0 to 100), not \"abc\""
+    "2|blockctl|set,playState,1|\"1\" is not a value of player.playState (0 stopped, 2 playing, 3 paused)"
+    "2|blockctl|set,serviceKind,3|\"3\" is not a value of player.serviceKind"
+    "2|blockctl|set,volume,101|\"101\" is not a value of player.volume (0 to 100)"
+    "2|blockctl|set,volume,-1|\"-1\" is not a value of player.volume"
+    "2|blockctl|set,signal.quality,300|\"300\" is not a value of signal.quality (0 to 100)"
+    "2|blockctl|set,muted,2|\"2\" is not a value of player.muted (1 muted, 0 not)"
+    "2|blockctl|set,serviceLabel,--bold|set FIELD needs a value, not the option \"--bold\""
+    "0|blockctl|set,serviceLabel,--,--bold,dump|player.serviceLabel    --bold"
     "2|blockctl|frobnicate|unknown command \"frobnicate\""
     "2|blockctl||no command given"
     "2|lcdhost|--screen,@DIR@|is a folder, not a file"
@@ -43,20 +64,56 @@ set(rows
     "2|tvhost|--scenario,@DIR@/with-nul.txt|line 2: a NUL byte"
     "2|tvhost|--scenario,@DIR@/latin2.txt|line 1: the text is not UTF-8"
     "2|tvhost|--scenario,@DIR@/utf16.txt|the file is UTF-16"
-    "2|tvhost|--scenario,@DIR@/huge.txt|at most 1048576 are read"
+    "2|tvhost|--scenario,@DIR@/huge.txt|files over 1048576 bytes are refused"
     "2|tvhost|--scenario,@DIR@/bom-bad.txt|line 2: no service has the number 9"
+    "2|tvhost|--scenario,@DIR@/big-number.txt|line 1: \"99999999999\" is not a whole number from -2147483648 to 2147483647"
+    "2|tvhost|--scenario,@DIR@/late.txt|line 2: \"100000\" is not a time in seconds from 0 to 86400"
+    "1|lcdhost|--once,--plugin,@DIR@/missing.dll|cannot load the display plug-in"
+    "1|lcdhost|--once,--plugin,@DIR@|cannot load the display plug-in"
+    "1|lcdhost|--once,--plugin,@DIR@/bom.txt|cannot load the display plug-in"
+    "1|tvhost|--plugin,@DIR@/missing.dll|cannot load the tuner plug-in"
+    "1|lcdhost|--once,--plugin,@DIR@/missing.dll|No such file|native"
+    "1|lcdhost|--once,--plugin,@DIR@|Is a directory|native"
+    "1|lcdhost|--once,--plugin,@DIR@/huge.txt|invalid ELF header|native"
     "2|lcdhost|--screen,@DIR@/bom-bad-screen.txt|line 1: a call is"
-    "1|lcdhost|--once,--frames,--png,@DIR@/no/such/folder/x.png|cannot write"
-    "1|lcdhost|--once,--log,@DIR@/no/such/folder/log|cannot write"
-    "1|tvhost|--log,@DIR@/no/such/folder/log,--scenario,@DIR@/bom.txt|cannot write"
+    "2|lcdhost|--screen,@DIR@/tab-screen.txt|line 2: a tab"
+    "0|lcdhost|--help|[--lcdproc [HOST][:PORT]] [--ascii]"
+    "2|lcdhost|--once,--frames,--png,@DIR@/no/such/folder/x.png|x.png: no such folder"
+    "2|lcdhost|--once,--log,@DIR@/no/such/folder/log|log: no such folder"
+    "2|tvhost|--log,@DIR@/no/such/folder/log,--scenario,@DIR@/bom.txt|log: no such folder"
+    "2|lcdhost|--once,--png,@DIR@|is a folder, not a file"
+    "2|lcdhost|--once,--log,@DIR@|is a folder, not a file"
+    "2|tvhost|--log,@DIR@,--scenario,@DIR@/bom.txt|is a folder, not a file"
+    "2|lcdhost|--once,--screen,@DIR@/fifo|fifo: is not a regular file|native"
+    "2|lcdhost|--once,--png,@DIR@/fifo|fifo: is not a regular file|native"
+    "2|lcdhost|--once,--log,@DIR@/fifo|fifo: is not a regular file|native"
+    "2|tvhost|--scenario,@DIR@/fifo|fifo: is not a regular file|native"
+    "2|tvhost|--log,@DIR@/fifo,--scenario,@DIR@/bom.txt|fifo: is not a regular file|native"
+    "1|lcdhost|--frames,--once|cannot write to standard output: No space left on device|full"
+    "1|tvhost|--scenario,@DIR@/bom.txt|cannot write to standard output: No space left on device|full"
+    "1|blockctl|fields|cannot write to standard output: No space left on device|full"
+    "1|blockctl|--version|cannot write to standard output|full"
+    "1|lcdhost|--frames,--seconds,60|cannot write to standard output|closed"
+    "130|lcdhost|--frames,--seconds,30||INT"
+    "143|lcdhost|--frames,--seconds,30||TERM"
+    "129|blockctl|sample,hold,30||HUP"
+    "0|blockctl|sample,hold,4|!note:|HUP-ignored"
+    "130|tvhost|--seconds,30||INT"
+    "1|tvhost|--log,@DIR@/full.log,--scenario,@DIR@/events.txt|full.log: cannot be written: File too large|nospace"
+    "1|lcdhost|--once,--png,@DIR@/x.png|x.png: cannot be written: File too large|nospace"
     "0|tvhost|--scenario,@DIR@/bom.txt,--quiet|"
     "0|blockctl|set,serviceLabel,Kanal 1|this change ends with"
+    "0|blockctl|sample,ask,EPGNoTime|!this change ends with"
+    "0|blockctl|sample,show|!note:"
+    "0|blockctl|sample,dump|!note:"
+    "0|blockctl|dump|no program holds the status block, so it is empty"
     "0|blockctl|fields|player.playState       0 stopped, 2 playing, 3 paused"
     "1|blockctl|dump|GLYPHBOX_BLOCK_NAME is set but names no block|GLYPHBOX_BLOCK_NAME="
     "1|blockctl|sample,hold,1|GLYPHBOX_BLOCK_NAME is set but names no block|GLYPHBOX_BLOCK_NAME=@HUGE@"
     "1|lcdhost|--once,--frames|GLYPHBOX_BLOCK_NAME is set but names no block|GLYPHBOX_BLOCK_NAME="
     "1|tvhost|--scenario,@DIR@/bom.txt,--quiet|GLYPHBOX_BLOCK_NAME is set but names no block|GLYPHBOX_BLOCK_NAME="
     "0|blockctl|set,serviceLabel,Kanal 1|this change ends with|GLYPHBOX_BLOCK_NAME=@LONG@"
+    "0|blockctl|fields|player.volume          0 to 100"
     "0|scripts/demo.sh|--help|usage: scripts/demo.sh"
     "0|scripts/test.sh|--help|usage: scripts/test.sh"
     "0|scripts/fuzz.sh|--help|usage: scripts/fuzz.sh"
@@ -77,7 +134,11 @@ set(ENV{GLYPHBOX_BLOCK_NAME} "glyphbox-test-command-lines-${token}")
 string(ASCII 239 187 191 bom)
 string(ASCII 255 254 utf16)
 file(WRITE ${dir}/bom.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 0.2 quit\n")
+file(WRITE ${dir}/events.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 volume 5\nat 30 quit\n")
+file(WRITE ${dir}/big-number.txt "service tv 99999999999 \"A\" \"B\" \"\"\n")
+file(WRITE ${dir}/late.txt "service tv 1 \"A\" \"B\" \"\"\nat 100000 quit\n")
 file(WRITE ${dir}/bom-bad.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 1 zap 9\n")
+file(WRITE ${dir}/tab-screen.txt "{f1:ServiceLabel}\nQ\t{f1:SigQuality}\n")
 file(WRITE ${dir}/bom-bad-screen.txt "${bom}{f3:Type}\n")
 file(WRITE ${dir}/utf16.txt "${utf16}s")
 # CMake strings cannot hold a NUL byte; printf writes the files that need one. (Not "nul.txt":
@@ -87,6 +148,9 @@ execute_process(COMMAND printf "\\000\\001\\377\\033[2J" OUTPUT_FILE ${dir}/bina
 file(WRITE ${dir}/latin2.txt "service tv 1 \"")
 string(ASCII 179 243 latin2)
 file(APPEND ${dir}/latin2.txt "${latin2}\" \"B\" \"\"\n")
+execute_process(COMMAND mkfifo ${dir}/fifo)
+string(REPEAT "a log already at the size limit\n" 400 full_log)
+file(WRITE ${dir}/full.log "${full_log}")
 string(REPEAT "# a comment line that makes the file far too large for a scenario\n" 20000 huge)
 file(WRITE ${dir}/huge.txt "${huge}")
 # A block name past what the systems take, and one past what Windows holds in a variable.
@@ -102,6 +166,7 @@ foreach(row IN LISTS rows)
     list(GET parts 1 tool)
     list(GET parts 2 args)
     set(fragment "")
+    set(output "")
     if(count GREATER 3)
         list(GET parts 3 fragment)
     endif()
@@ -110,10 +175,14 @@ foreach(row IN LISTS rows)
         continue()  # Windows holds no variable this long, and Wine mangles one
     endif()
     if(count GREATER 4)
-        list(GET parts 4 variable)
-        string(REPLACE "@LONG@" "${long_name}" variable "${variable}")
-        string(REPLACE "@HUGE@" "${huge_name}" variable "${variable}")
-        set(environment ${CMAKE_COMMAND} -E env "${variable}")
+        list(GET parts 4 output)
+        if(output MATCHES "^[A-Z_]+=")
+            string(REPLACE "@LONG@" "${long_name}" output "${output}")
+            string(REPLACE "@HUGE@" "${huge_name}" output "${output}")
+            set(environment ${CMAKE_COMMAND} -E env "${output}")
+            set(output "")
+        endif()
+    endif()
     endif()
     string(REPLACE "@DIR@" "${dir}" args "${args}")
     string(REPLACE "," ";" args "${args}")
@@ -124,17 +193,64 @@ foreach(row IN LISTS rows)
         endif()
         set(command bash ${SOURCE}/${tool})
     endif()
-    execute_process(COMMAND ${environment} ${command} ${args}
-                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+    set(out "")
+    if(output STREQUAL "full")
+        execute_process(COMMAND ${environment} ${command} ${args} OUTPUT_FILE /dev/full
+                        RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 60)
+    elseif(output STREQUAL "closed")
+        execute_process(COMMAND ${environment} ${command} ${args} COMMAND head -c 1
+                        RESULTS_VARIABLE results OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 20)
+        list(GET results 0 rc)
+    elseif(output STREQUAL "native" AND RUNNER)
+        continue()
+    elseif(output MATCHES "^(INT|TERM|HUP)$")
+        if(RUNNER)
+            continue()
+        endif()
+        execute_process(COMMAND timeout --preserve-status -s ${output} 2 ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 60)
+    elseif(output STREQUAL "HUP-ignored")
+        if(RUNNER)
+            continue()
+        endif()
+        execute_process(COMMAND timeout --preserve-status -s HUP 2 sh -c "trap '' HUP; exec \"$@\"" sh
+                                ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 60)
+    elseif(output STREQUAL "nospace")
+        if(RUNNER)
+            continue()
+        endif()
+        # Ignored, SIGXFSZ makes a write past the limit fail with EFBIG instead of killing.
+        execute_process(COMMAND sh -c "trap '' XFSZ; ulimit -f 8; exec \"$@\"" sh ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+    else()
+        execute_process(COMMAND ${environment} ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+    endif()
     set(where "${err}")
     if(expected EQUAL 0)
         set(where "${out}${err}")
     endif()
+    set(absent FALSE)
+    if(fragment MATCHES "^!")
+        set(absent TRUE)
+        string(SUBSTRING "${fragment}" 1 -1 fragment)
+    endif()
     string(FIND "${where}" "${fragment}" at)
-    if(NOT rc STREQUAL expected OR at EQUAL -1)
+    set(found TRUE)
+    if(at EQUAL -1)
+        set(found FALSE)
+    endif()
+    if(NOT rc STREQUAL expected OR found STREQUAL absent OR (expected EQUAL 2 AND NOT out STREQUAL ""))
         message(SEND_ERROR "${tool} ${args}: exit ${rc} (want ${expected}), looked for \"${fragment}\"\n"
                            "stdout: ${out}\nstderr: ${err}")
         math(EXPR failures "${failures} + 1")
+    endif()
+    file(GLOB leftovers /dev/shm/*${token}*)
+    if(leftovers)
+        message(SEND_ERROR "${tool} ${args}: left its status block behind: ${leftovers}")
+        math(EXPR failures "${failures} + 1")
+        file(REMOVE ${leftovers})
     endif()
 endforeach()
 file(REMOVE_RECURSE ${dir})

@@ -138,23 +138,14 @@ TEST(LcdScreen, RowsAreCutAtTheWidthAndFramesShowMarkers) {
 
 namespace {
 
-int WidestLine(const std::string& text) {
-    int widest = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        for (const char* code : {"\x1b[H", "\x1b[K", "\x1b[J"})
-            for (std::size_t at; (at = line.find(code)) != std::string::npos;) line.erase(at, 3);
-        widest = std::max(widest, DisplayWidth(line));
-        start = end + 1;
-    }
-    return widest;
-}
-
 // The panel must never be wider or taller than the terminal it was measured in, or every
 // line wraps and the picture falls apart.
 TEST(TerminalPanel, ThePanelFitsTheTerminalItIsDrawnIn) {
+    const std::string kTitle =
+        "lcdhost: screens/a-rather-long-screen-name.txt | libvistune.so | every 1000 ms | Ctrl-C "
+        "ends";
+    const std::string kLegend =
+        "custom characters: 1=Type 2=PlayStatus 3=Record 4=IsRunning 5=Type 6=Record";
     const struct {
         int width, height;  // the LCD
         int columns, rows;  // the terminal
@@ -165,7 +156,8 @@ TEST(TerminalPanel, ThePanelFitsTheTerminalItIsDrawnIn) {
         {20, 4, 123, 21, std::nullopt},         {20, 4, 61, 24, std::nullopt},
         {40, 4, 120, 40, std::nullopt},         {40, 4, 122, 24, DotStyle::kQuadrants},
         {16, 2, 80, 24, DotStyle::kQuadrants},  {16, 2, 99, 13, DotStyle::kHalfBlocks},
-        {80, 8, 120, 40, std::nullopt},
+        {80, 8, 120, 40, std::nullopt},         {20, 4, 62, 22, DotStyle::kQuadrants},
+        {8, 2, 40, 12, std::nullopt},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height) + " in " +
@@ -176,9 +168,17 @@ TEST(TerminalPanel, ThePanelFitsTheTerminalItIsDrawnIn) {
         std::optional<DotStyle> style = ChooseDotStyle(dots, row.columns, row.rows);
         EXPECT_EQ(style, row.style);
         if (!style) continue;
-        std::string panel = RenderPanel(dots, *style, row.columns, std::string(200, 'T'), std::string(200, 'L'));
-        EXPECT_LE(WidestLine(panel), row.columns);
-        EXPECT_LE(static_cast<int>(std::count(panel.begin(), panel.end(), '\n')) + 1, row.rows);
+        std::vector<std::string> lines = PanelLines(dots, *style, row.columns, kTitle, kLegend);
+        for (const std::string& line : lines) EXPECT_LE(DisplayWidth(line), row.columns) << line;
+        EXPECT_LE(static_cast<int>(lines.size()), row.rows);
+        // Whatever of the title and legend is shown is shown whole, never cut mid-word.
+        EXPECT_TRUE(kTitle.starts_with(lines.front()) &&
+                    (lines.front().size() == kTitle.size() ||
+                     kTitle.substr(lines.front().size()).starts_with(" | ")))
+            << lines.front();
+        EXPECT_TRUE(kLegend.starts_with(lines.back()) &&
+                    (lines.back().size() == kLegend.size() || kLegend[lines.back().size()] == ' '))
+            << lines.back();
     }
 }
 

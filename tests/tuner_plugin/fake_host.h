@@ -22,7 +22,8 @@
 class FakeHost {
 public:
     FakeHost() {
-        window_ = platform::OpenTvWindow("test host", nullptr, {this, &Query, &MenuChosen, &Tick});
+        window_ = platform::OpenTvWindow("test host", nullptr,
+                                         {this, &Query, &MenuChosen, &Tick, nullptr});
     }
     ~FakeHost() { platform::CloseTvWindow(window_); }
     FakeHost(const FakeHost&) = delete;

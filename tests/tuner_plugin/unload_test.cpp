@@ -41,7 +41,9 @@ struct SlowHost {
 SlowHost& Host() {
     static SlowHost host;
     if (!host.window)
-        host.window = platform::OpenTvWindow("unload test", nullptr, {&host, SlowHost::Query, SlowHost::Menu, SlowHost::Tick});
+        host.window = platform::OpenTvWindow(
+            "unload test", nullptr,
+            {&host, SlowHost::Query, SlowHost::Menu, SlowHost::Tick, nullptr});
     return host;
 }
 

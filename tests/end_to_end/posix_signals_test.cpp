@@ -97,10 +97,10 @@ TEST(StopRequest, EachToolEndsAsItsRunWouldAndLeavesNoBlockBehind) {
         std::vector<const char*> args;
         int exitCode;
     } rows[] = {
-        {"lcdhost", {"--log", frames.c_str(), nullptr}, 0},
-        {"tvhost", {"--quiet", nullptr}, 0},
-        {"blockctl", {"sample", "hold", "60", nullptr}, 0},
-        {"blockctl", {"sample", "hold", "60", "clear", nullptr}, 1},  // says what did not run
+        {"lcdhost", {"--log", frames.c_str(), nullptr}, 143},
+        {"tvhost", {"--quiet", nullptr}, 143},
+        {"blockctl", {"sample", "hold", "60", nullptr}, 143},
+        {"blockctl", {"sample", "hold", "60", "clear", nullptr}, 143},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.tool + std::string(" ") + row.args[0]);

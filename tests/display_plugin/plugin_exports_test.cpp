@@ -7,6 +7,7 @@
 #include "hosts/common/display_plugin_host.h"
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
+#include "tests/support/product_file.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ class PluginExports : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(plugin_.Load(PluginBesideExecutable("vistune"), &error)) << error;
+        ASSERT_TRUE(plugin_.Load(ProductPlugin("vistune"), &error)) << error;
     }
 
     DisplayPluginHost plugin_;

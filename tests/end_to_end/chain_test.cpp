@@ -13,6 +13,7 @@
 #include "hosts/common/beside_executable.h"
 #include "platform/executable_path.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/product_file.h"
 
 namespace {
 
@@ -65,25 +66,25 @@ bool Shows(const Frame& frame, const std::string& text) {
 class Chain : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(BesideExecutable("Plugins"));
-        settings_ = BesideExecutable("Plugins") + platform::kPathSeparator + "glyphbox.ini";
+        tvhost_ = CopyTvHostInto(folder_.Path());
+        settings_ = folder_.File("Plugins") + platform::kPathSeparator + "glyphbox.ini";
         TempFolder::Put(settings_, "[Options]\r\nEnabled=1\r\nRefresh=500\r\nSignal=1\r\n");
         TempFolder::Put(screen_, "{f1:ServiceLabel}|{f1:Caption}\n{f1:EPG}\n{f2:Record:1}|{f1:IsRunning}\n{f1:Type}\n");
     }
-    void TearDown() override { std::filesystem::remove(settings_); }
 
     platform::ChildProcess StartTvHost(const std::string& scenario) {
         TempFolder::Put(scenarioFile_, scenario);
         const char* args[] = {"--scenario", scenarioFile_.c_str(), "--quiet", "--log", events_.c_str(), nullptr};
-        return platform::StartChild(BesideExecutable(std::string("tvhost") + platform::kExecutableSuffix).c_str(), args);
+        return platform::StartChild(tvhost_.c_str(), args);
     }
     platform::ChildProcess StartLcdHost(const char* seconds) {
         const char* args[] = {"--screen", screen_.c_str(), "--size", "40x4", "--log", frames_.c_str(),
                               "--seconds", seconds, nullptr};
-        return platform::StartChild(BesideExecutable(std::string("lcdhost") + platform::kExecutableSuffix).c_str(), args);
+        return platform::StartChild(ProductProgram("lcdhost").c_str(), args);
     }
 
     TempFolder folder_;
+    std::string tvhost_;
     std::string settings_;
     std::string screen_ = folder_.File("screen.txt");
     std::string scenarioFile_ = folder_.File("scenario.txt");

@@ -16,11 +16,12 @@
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/product_file.h"
 
 namespace {
 
 platform::ChildProcess Start(const char* host, const char* const* args) {
-    return platform::StartChild(BesideExecutable(std::string(host) + platform::kExecutableSuffix).c_str(), args);
+    return platform::StartChild(ProductProgram(host).c_str(), args);
 }
 
 void ExpectSane(const StatusBlock& block) {

@@ -22,13 +22,14 @@
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/product_file.h"
 
 namespace {
 
 constexpr int kRunTimeoutMs = 60000;
 
 platform::ChildProcess Start(const char* host, const char* const* args) {
-    return platform::StartChild(BesideExecutable(host).c_str(), args);
+    return platform::StartChild(ProductProgram(host).c_str(), args);
 }
 
 bool Until(const std::function<bool()>& condition) {

@@ -16,6 +16,7 @@
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/product_file.h"
 
 namespace {
 
@@ -23,24 +24,16 @@ constexpr int kRunTimeoutMs = 60000;
 
 class TvHostRun : public ::testing::Test {
 protected:
-  // The Plugins folder opts a user's own tvhost runs in to keeping settings, so the test
-  // takes away what it made: the folder, the settings and the settings engine's lock file.
-  void SetUp() override {
-      settings_ = BesideExecutable("Plugins") + platform::kPathSeparator + "glyphbox.ini";
-      madeFolder_ = std::filesystem::create_directories(BesideExecutable("Plugins"));
-      std::filesystem::remove(settings_);
-    }
-    void TearDown() override {
-        std::filesystem::remove(settings_);
-        std::filesystem::remove(settings_ + ".lock");
-        if (madeFolder_) std::filesystem::remove(BesideExecutable("Plugins"));
+    void SetUp() override {
+        tvhost_ = CopyTvHostInto(folder_.Path());
+        settings_ = folder_.File("Plugins") + platform::kPathSeparator + "glyphbox.ini";
     }
 
     int RunTvHost(const std::string& scenario) {
         std::string file = folder_.File("scenario.txt");
         TempFolder::Put(file, scenario);
         const char* args[] = {"--scenario", file.c_str(), "--quiet", "--log", log_.c_str(), nullptr};
-        child_ = platform::StartChild(BesideExecutable(std::string("tvhost") + platform::kExecutableSuffix).c_str(), args);
+        child_ = platform::StartChild(tvhost_.c_str(), args);
         return child_.running ? 0 : -1;
     }
 
@@ -55,8 +48,8 @@ protected:
 
     TempFolder folder_;
     std::string log_ = folder_.File("events.log");
+    std::string tvhost_;
     std::string settings_;
-    bool madeFolder_ = false;
     platform::ChildProcess child_;
 };
 

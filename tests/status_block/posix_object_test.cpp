@@ -19,6 +19,7 @@
 #include "platform/shared_memory.h"
 #include "status_block/status_block_name.h"
 #include "tests/support/test_names.h"
+#include "tests/support/product_file.h"
 
 namespace {
 
@@ -237,7 +238,7 @@ TEST(BlockObjectDeathTest, AFaultAfterThePlugInIsUnloadedStillEndsTheProcessAsOn
             {
                 DisplayPluginHost plugin;
                 std::string error;
-                if (!plugin.Load(PluginBesideExecutable("vistune"), &error)) std::_Exit(3);
+                if (!plugin.Load(ProductPlugin("vistune"), &error)) std::_Exit(3);
                 plugin.Init();
             }
             FILE* file = std::tmpfile();

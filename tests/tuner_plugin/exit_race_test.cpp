@@ -15,6 +15,7 @@
 #include "platform/environment.h"
 #include "platform/executable_path.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/product_file.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ TEST(TunerExitRace, Child) {
         GTEST_SKIP() << "run by the parent";
     static TunerPluginHost plugin;
     std::string error;
-    if (!plugin.Load(PluginBesideExecutable("glyphbox"), &error)) std::_Exit(3);
+    if (!plugin.Load(ProductPlugin("glyphbox"), &error)) std::_Exit(3);
     plugin.Start(nullptr);
     plugin.ChannelChange();
     std::thread([] {

@@ -14,6 +14,7 @@
 #include "platform/tv_window.h"
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
+#include "tests/support/product_file.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ SlowHost& Host() {
 // Loads the plug-in, starts its worker and lets the worker get into its first query.
 void LoadAndPoll(TunerPluginHost& plugin) {
     std::string error;
-    ASSERT_TRUE(plugin.Load(PluginBesideExecutable("glyphbox"), &error)) << error;
+    ASSERT_TRUE(plugin.Load(ProductPlugin("glyphbox"), &error)) << error;
     plugin.Start(platform::TvWindowHandle(Host().window));
     plugin.ChannelChange();
     // On Linux the worker is now inside the host's answer; on Windows its query waits for
@@ -61,7 +62,7 @@ void LoadAndPoll(TunerPluginHost& plugin) {
 // First, since a library whose worker never ended stays loaded for the rest of the process.
 TEST(TunerUnload, AfterOnExitTheLibraryReallyGoesAway) {
     ASSERT_NE(Host().window, nullptr) << "the test host's window could not be created";
-    std::string path = PluginBesideExecutable("glyphbox");
+    std::string path = ProductPlugin("glyphbox");
     {
         TunerPluginHost plugin;
         LoadAndPoll(plugin);
@@ -80,7 +81,7 @@ TEST(TunerUnload, AfterOnExitTheLibraryReallyGoesAway) {
 TEST(TunerUnload, UnloadingDuringAQueryRunsNoUnloadedCode) {
     ASSERT_NE(Host().window, nullptr) << "the test host's window could not be created";
     SharedBlockMapping display(StatusBlockName());
-    std::string path = PluginBesideExecutable("glyphbox");
+    std::string path = ProductPlugin("glyphbox");
     int answeredBefore = Host().answered.load();
     {
         TunerPluginHost plugin;

@@ -233,11 +233,7 @@ std::vector<std::string> TerminalLines(const LcdScreen& screen, const Options& o
     LcdDots dots = ScreenDots(screen, options.characters);
     if (std::optional<DotStyle> style = ChooseDotStyle(dots, columns, lines))
         return PanelLines(dots, *style, columns, text.title, text.legend);
-    std::vector<std::string> frame{FitWholeParts(text.title, " | ", columns)};
-    for (std::string_view line : SplitLines(RenderFrame(screen)))
-        frame.push_back(FitToColumns(std::string(line), columns));
-    frame.push_back(FitWholeParts(text.legend, " ", columns));
-    return frame;
+    return FramedLines(RenderFrame(screen), columns, text.title, text.legend);
 }
 
 // False when a file asked for cannot be written: the user is told once and the run ends.

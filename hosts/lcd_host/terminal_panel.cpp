@@ -78,17 +78,19 @@ std::string FitWholeParts(const std::string& text, const std::string& separator,
     return fitted;
 }
 
+std::vector<std::string> FramedLines(const std::string& picture, int columns,
+                                     const std::string& title, const std::string& legend) {
+    std::vector<std::string> lines{FitWholeParts(title, " | ", columns)};
+    for (std::size_t start = 0; start < picture.size();) {
+        std::size_t end = picture.find('\n', start);
+        lines.push_back(FitToColumns(picture.substr(start, end - start), columns));
+        start = end == std::string::npos ? picture.size() : end + 1;
+    }
+    lines.push_back(FitWholeParts(legend, " ", columns));
+    return lines;
+}
+
 std::vector<std::string> PanelLines(const LcdDots& dots, DotStyle style, int columns,
                                     const std::string& title, const std::string& legend) {
-    std::vector<std::string> lines{title};
-    std::string panel = RenderDots(dots, style);
-    for (std::size_t start = 0; start < panel.size();) {
-        std::size_t end = panel.find('\n', start);
-        lines.push_back(FitToColumns(panel.substr(start, end - start), columns));
-        start = end + 1;
-    }
-    lines.push_back(legend);
-    lines.front() = FitWholeParts(title, " | ", columns);
-    lines.back() = FitWholeParts(legend, " ", columns);
-    return lines;
+    return FramedLines(RenderDots(dots, style), columns, title, legend);
 }

@@ -31,5 +31,10 @@ std::string FitWholeParts(const std::string& text, const std::string& separator,
 std::vector<std::string> PanelLines(const LcdDots& dots, DotStyle style, int columns,
                                     const std::string& title, const std::string& legend);
 
+// The same for any picture of "\n"-ended lines, such as the plain frame shown where no dot
+// style fits.
+std::vector<std::string> FramedLines(const std::string& picture, int columns,
+                                     const std::string& title, const std::string& legend);
+
 // The number of characters a UTF-8 line takes in a terminal (one per code point).
 int DisplayWidth(const std::string& line);

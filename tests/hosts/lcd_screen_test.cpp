@@ -167,13 +167,22 @@ TEST(TerminalPanel, ThePanelFitsTheTerminalItIsDrawnIn) {
         LcdDots dots = ScreenDots(screen);
         std::optional<DotStyle> style = ChooseDotStyle(dots, row.columns, row.rows);
         EXPECT_EQ(style, row.style);
-        if (!style) continue;
-        std::vector<std::string> lines = PanelLines(dots, *style, row.columns, kTitle, kLegend);
+        // Where no dot style fits, the plain frame is shown, its lines whole where they fit.
+        std::string frame = RenderFrame(screen);
+        std::vector<std::string> lines =
+            style ? PanelLines(dots, *style, row.columns, kTitle, kLegend)
+                  : FramedLines(frame, row.columns, kTitle, kLegend);
+        if (!style) {
+            ASSERT_EQ(lines.size(), static_cast<std::size_t>(row.height + 4));
+            std::string border = frame.substr(0, frame.find('\n'));
+            EXPECT_EQ(lines[1], FitToColumns(border, row.columns));
+            EXPECT_EQ(lines[lines.size() - 2], lines[1]);
+        }
         for (const std::string& line : lines) EXPECT_LE(DisplayWidth(line), row.columns) << line;
         EXPECT_LE(static_cast<int>(lines.size()), row.rows);
         // Whatever of the title and legend is shown is shown whole, never cut mid-word.
         EXPECT_TRUE(kTitle.starts_with(lines.front()) &&
-                    (lines.front().size() == kTitle.size() ||
+                    (lines.front().empty() || lines.front().size() == kTitle.size() ||
                      kTitle.substr(lines.front().size()).starts_with(" | ")))
             << lines.front();
         EXPECT_TRUE(kLegend.starts_with(lines.back()) &&

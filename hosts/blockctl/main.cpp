@@ -278,9 +278,8 @@ int Run(int argc, char** argv) {
     CommandLine line(argc, argv);
     Plan plan;
     if (!ParsePlan(line, &plan)) return UsageError(kTool, line.Error());
-    if (plan.help) Print(kUsage);
-    if (plan.version) Print(VersionLine(kTool) + "\n");
-    if (plan.help || plan.version) return OutputSucceeded(kTool) ? 0 : 1;
+    if (plan.help || plan.version)
+        return PrintHelpOrVersion(kTool, kUsage, plan.help, plan.version);
     BlockTool tool(plan.pluginPath);
     bool ran = tool.Run(plan.steps);
     if (int stop = platform::StopRequested()) return stop;

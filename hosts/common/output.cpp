@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "hosts/common/command_line.h"
 #include "platform/console.h"
 
 namespace {
@@ -42,4 +43,10 @@ bool OutputSucceeded(const char* tool) {
                      std::strerror(failure));
     told = true;
     return false;
+}
+
+int PrintHelpOrVersion(const char* tool, const char* usage, bool help, bool version) {
+    if (help) Print(usage);
+    if (version) Print(VersionLine(tool) + "\n");
+    return OutputSucceeded(tool) ? 0 : 1;
 }

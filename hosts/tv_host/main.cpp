@@ -210,9 +210,8 @@ int Run(int argc, char** argv) {
     Options options;
     CommandLine line(argc, argv);
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
-    if (options.help) Print(kUsage);
-    if (options.version) Print(VersionLine(kTool) + "\n");
-    if (options.help || options.version) return OutputSucceeded(kTool) ? 0 : 1;
+    if (options.help || options.version)
+        return PrintHelpOrVersion(kTool, kUsage, options.help, options.version);
     Scenario scenario;
     if (!LoadScenario(options, &scenario) || !LogWritable(options)) return 2;
     if (!CheckBlockName(kTool)) return 1;

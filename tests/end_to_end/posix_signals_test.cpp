@@ -19,6 +19,7 @@
 #include "hosts/common/beside_executable.h"
 #include "hosts/common/wall_clock.h"
 #include "platform/child_process.h"
+#include "platform/stop_signal.h"
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
 #include "tests/support/temp_folder.h"
@@ -132,6 +133,20 @@ TEST(StopRequest, AHangupIgnoredAtTheStartStaysIgnored) {
     kill(pid, SIGTERM);
     platform::WaitChild(child, kRunTimeoutMs);
     shm_unlink(BlockObject().c_str());
+}
+
+// The first request is a flag the run ends on; a second one, for a run stuck where it does
+// not look, ends the process at once.
+TEST(StopRequest, ASecondRequestEndsTheProcessAtOnce) {
+    EXPECT_EXIT(
+        {
+            platform::CatchStopSignals();
+            raise(SIGTERM);
+            if (platform::StopRequested() != 143) std::_Exit(3);
+            raise(SIGTERM);
+            std::_Exit(0);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
 }
 
 }  // namespace

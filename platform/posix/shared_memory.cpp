@@ -116,10 +116,13 @@ SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* 
     if (fd < 0) return handle;
     // Growing is idempotent, so an opener finishes the job of a creator that died early.
     // Mapping more than the object holds would fault at the first read past its end.
+    // Its pages are taken now: on a full tmpfs the open fails here, instead of the first
+    // touch of a view faulting.
     struct stat info;
     if (fstat(fd, &info) != 0 ||
         (info.st_size < static_cast<off_t>(size) && ftruncate(fd, size) != 0) ||
-        fstat(fd, &info) != 0 || info.st_size < static_cast<off_t>(size)) {
+        fstat(fd, &info) != 0 || info.st_size < static_cast<off_t>(size) ||
+        posix_fallocate(fd, 0, size) != 0) {
         close(fd);
         return handle;
     }

@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -252,6 +253,7 @@ TEST(BlockObject, AFullTmpfsRefusesANewBlockAndNeverHangsATouchOfACutOne) {
         FillShm("/dev/shm/filler");
         platform::SharedMemoryHandle late = platform::OpenSharedMemory("late", kSize, nullptr);
         if (late.open) std::_Exit(11);  // its views would fault at their first touch
+        if (shm_open(ObjectNameFor("late").c_str(), O_RDONLY, 0600) >= 0) std::_Exit(15);
         int fd = shm_open(ObjectNameFor("cut").c_str(), O_RDWR, 0600);
         if (fd < 0 || ftruncate(fd, 0) != 0) std::_Exit(12);
         FillShm("/dev/shm/filler");  // the cut's page too
@@ -266,8 +268,26 @@ TEST(BlockObject, AFullTmpfsRefusesANewBlockAndNeverHangsATouchOfACutOne) {
     EXPECT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status)
                                       << " (SIGALRM: the touch of the cut block never ended)";
     if (WIFEXITED(status)) {
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "the step that failed (11: a block opened on a full tmpfs)";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the step that failed (11: a block opened on a full tmpfs; 15: its object left behind)";
     }
+}
+
+TEST(BlockObject, AnOpenThatFailsHalfWayLeavesNoObjectBehind) {
+    std::string name = UniqueBlockName();
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);  // the growth then fails with EFBIG instead of ending us
+        struct rlimit small = {1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &small);
+        platform::SharedMemoryHandle handle = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+        std::_Exit(handle.open ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the block opened past the size limit";
+    EXPECT_EQ(ObjectSize(name), -1) << "the half-made object stayed in /dev/shm";
+    shm_unlink(ObjectNameFor(name).c_str());
 }
 
 // The guard takes only the faults in the views it watches; any other still ends the process.

@@ -44,13 +44,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 gap=$(awk -v p="$poll" 'BEGIN { g = p / 1000 + 1.3; if (g < 2.3) g = 2.3; printf "%.1f", g }')
-mkdir -p "$bin/Plugins"
-# The run's own block, and the user's settings put back afterwards.
+# The run's own block, and a copy of tvhost with its own Plugins folder: the plug-in keeps its
+# settings beside its host, and the user's bin/Plugins is never touched.
 export GLYPHBOX_BLOCK_NAME="glyphbox-latency-$$"
-settings="$bin/Plugins/glyphbox.ini"
-[ -f "$settings" ] && cp "$settings" "$work/user-settings.ini"
-trap 'if [ -f "$work/user-settings.ini" ]; then mv "$work/user-settings.ini" "$settings"; else rm -f "$settings"; fi; rm -rf "$work"' EXIT
-printf '[Options]\r\nEnabled=1\r\nRefresh=%d\r\nSignal=1\r\n' "$poll" >"$settings"
+plugin=libglyphbox.so
+$wine && plugin=glyphbox.dll
+mkdir -p "$work/tv/Plugins"
+cp "$bin/tvhost$suffix" "$bin/$plugin" "$work/tv/"
+printf '[Options]\r\nEnabled=1\r\nRefresh=%d\r\nSignal=1\r\n' "$poll" >"$work/tv/Plugins/glyphbox.ini"
 {
     echo 'service tv 1 "Alfa" "P" ""'
     echo 'service tv 2 "Beta" "P" ""'
@@ -64,7 +65,7 @@ printf '[Options]\r\nEnabled=1\r\nRefresh=%d\r\nSignal=1\r\n' "$poll" >"$setting
 echo '{f1:ServiceLabel}' >"$work/screen.txt"
 seconds=$(awk -v n="$zaps" -v g="$gap" 'BEGIN { printf "%.0f", 3 + n * g }')
 
-"${runner[@]}" "$bin/tvhost$suffix" --quiet --scenario "$work/scenario.txt" --log "$work/events.log" &
+"${runner[@]}" "$work/tv/tvhost$suffix" --quiet --scenario "$work/scenario.txt" --log "$work/events.log" &
 tv=$!
 sleep 1
 "${runner[@]}" "$bin/lcdhost$suffix" --screen "$work/screen.txt" --log "$work/frames.log" --seconds "$seconds"

@@ -5,8 +5,10 @@
 #include "platform/posix/mapping_guard.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -22,6 +24,9 @@ struct Slot {
     std::atomic<char*> view{nullptr};
     std::atomic<std::uint32_t> size{0};
     std::atomic<int> fd{-1};
+    // The object the view maps, to tell it from another file under a reused number.
+    std::atomic<dev_t> device{0};
+    std::atomic<ino_t> inode{0};
 };
 
 Slot slots[kSlots];
@@ -31,13 +36,19 @@ bool installed = false;
 struct sigaction replaced;
 
 // Growing the object back keeps the view shared with the other processes; private zero
-// pages at least keep this one alive.
+// pages at least keep this one alive. A repair counts only once the object has its pages:
+// on a full tmpfs the size alone comes back, and the touch would fault again for ever.
 bool Repair(Slot& slot, const char* address) {
     char* view = slot.view.load();
     std::uint32_t size = slot.size.load();
     if (view == nullptr || address < view || address >= view + size) return false;
     int fd = slot.fd.load();
-    if (fd >= 0 && ftruncate(fd, size) == 0) return true;
+    struct stat info;
+    if (fd >= 0 && fstat(fd, &info) == 0 && info.st_dev == slot.device.load() &&
+        info.st_ino == slot.inode.load() &&
+        (info.st_size >= static_cast<off_t>(size) || ftruncate(fd, size) == 0) &&
+        fallocate(fd, 0, 0, size) == 0)
+        return true;
     return mmap(view, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
                 0) != MAP_FAILED;
 }
@@ -85,6 +96,8 @@ void Uninstall() {
 }  // namespace
 
 bool GuardMapping(void* view, std::uint32_t size, int fd) {
+    struct stat info;
+    if (fstat(fd, &info) != 0) return false;
     std::lock_guard<std::mutex> hold(registry);
     if (!installed) Install();
     if (!installed) return false;
@@ -92,6 +105,8 @@ bool GuardMapping(void* view, std::uint32_t size, int fd) {
         if (slot.view.load() != nullptr) continue;
         slot.size.store(size);
         slot.fd.store(fd);
+        slot.device.store(info.st_dev);
+        slot.inode.store(info.st_ino);
         slot.view.store(static_cast<char*>(view));
         ++watched;
         return true;

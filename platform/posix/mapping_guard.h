@@ -7,8 +7,8 @@
 namespace platform {
 
 // Watches [view, view + size) of the object open as `fd`: a fault there grows the object
-// back to `size` (its bytes then read as zeros); where that fails, or `fd` was forgotten,
-// zero pages of this process's own take the view's place. False, watching nothing, when
+// back to `size` (its bytes then read as zeros); where that fails (a full tmpfs), or `fd` was
+// forgotten, zero pages of this process's own take the view's place. False, watching nothing, when
 // every slot is in use.
 bool GuardMapping(void* view, std::uint32_t size, int fd);
 

@@ -104,6 +104,15 @@ int OpenLinkedAndLocked(const char* objectName, bool* created) {
     return -1;
 }
 
+// Closes `fd`, removing the name when no one else holds the object, so a block that failed
+// half-way (a file size limit, a full tmpfs) is not left in /dev/shm.
+void ReleaseAsLastHolder(int fd, const char* objectName) {
+    struct stat info;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0)
+        shm_unlink(objectName);
+    close(fd);
+}
+
 }  // namespace
 
 SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* created) {
@@ -116,11 +125,14 @@ SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* 
     if (fd < 0) return handle;
     // Growing is idempotent, so an opener finishes the job of a creator that died early.
     // Mapping more than the object holds would fault at the first read past its end.
+    // Its pages are taken now: on a full tmpfs the open fails here, instead of the first
+    // touch of a view faulting.
     struct stat info;
     if (fstat(fd, &info) != 0 ||
         (info.st_size < static_cast<off_t>(size) && ftruncate(fd, size) != 0) ||
-        fstat(fd, &info) != 0 || info.st_size < static_cast<off_t>(size)) {
-        close(fd);
+        fstat(fd, &info) != 0 || info.st_size < static_cast<off_t>(size) ||
+        posix_fallocate(fd, 0, size) != 0) {
+        ReleaseAsLastHolder(fd, objectName);
         return handle;
     }
     if (created) *created = wasCreated;
@@ -151,11 +163,8 @@ void UnmapSharedMemory(void* view, std::uint32_t size) {
 void CloseSharedMemory(SharedMemoryHandle& handle) {
     if (!handle.open) return;
     int fd = static_cast<int>(handle.value);
-    struct stat info;
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0)
-        shm_unlink(handle.objectName);
     ForgetMappingDescriptor(fd);
-    close(fd);
+    ReleaseAsLastHolder(fd, handle.objectName);
     handle = SharedMemoryHandle{};
 }
 

@@ -20,8 +20,10 @@
 
 namespace {
 
-platform::ChildProcess Start(const char* host, const char* const* args) {
-    return platform::StartChild(ProductProgram(host).c_str(), args);
+// tvhost runs as a copy in a folder of the test's own, so its plug-in's settings never go to
+// the user's bin/Plugins.
+platform::ChildProcess Start(const std::string& program, const char* const* args) {
+    return platform::StartChild(program.c_str(), args);
 }
 
 void ExpectSane(const StatusBlock& block) {
@@ -35,6 +37,7 @@ TEST(Chaos, HostsStartedAndKilledInAnyOrderLeaveTheBlockSane) {
     std::string frames = folder.File("frames.log");
     const char* tvArgs[] = {"--quiet", "--seconds", "120", nullptr};
     const char* lcdArgs[] = {"--log", frames.c_str(), "--seconds", "120", nullptr};
+    std::string tvhost = CopyTvHostInto(folder.Path());
     std::mt19937 random(8122026);
     platform::ChildProcess tv, lcd;
     SharedBlockMapping watcher(StatusBlockName());
@@ -44,7 +47,7 @@ TEST(Chaos, HostsStartedAndKilledInAnyOrderLeaveTheBlockSane) {
         if (child.running)
             platform::WaitChild(child, 0);  // killed at once, mid-work
         else
-            child = Start(&child == &tv ? "tvhost" : "lcdhost", &child == &tv ? tvArgs : lcdArgs);
+            child = Start(&child == &tv ? tvhost : ProductProgram("lcdhost"), &child == &tv ? tvArgs : lcdArgs);
         std::this_thread::sleep_for(std::chrono::milliseconds(600 + random() % 600));
         SCOPED_TRACE(round);
         ExpectSane(*watcher.View());
@@ -60,8 +63,9 @@ TEST(Chaos, HostsStartedAndKilledInAnyOrderLeaveTheBlockSane) {
 }
 
 TEST(Chaos, AHostKilledWithoutCleaningUpLeavesAFreshBlockForTheNext) {
+    TempFolder folder;
     const char* tvArgs[] = {"--quiet", "--seconds", "120", nullptr};
-    platform::ChildProcess tv = Start("tvhost", tvArgs);
+    platform::ChildProcess tv = Start(CopyTvHostInto(folder.Path()), tvArgs);
     ASSERT_TRUE(tv.running);
     std::this_thread::sleep_for(std::chrono::milliseconds(2000));
     platform::WaitChild(tv, 0);

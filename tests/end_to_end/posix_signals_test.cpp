@@ -29,8 +29,12 @@ namespace {
 
 constexpr int kRunTimeoutMs = 60000;
 
-platform::ChildProcess Start(const char* host, const char* const* args) {
-    return platform::StartChild(ProductProgram(host).c_str(), args);
+// tvhost runs as a copy in `folder`: its plug-in keeps its settings beside it, never in the
+// user's bin/Plugins.
+platform::ChildProcess Start(const char* host, const char* const* args, const TempFolder& folder) {
+    std::string program =
+        std::string(host) == "tvhost" ? CopyTvHostInto(folder.Path()) : ProductProgram(host);
+    return platform::StartChild(program.c_str(), args);
 }
 
 bool Until(const std::function<bool()>& condition) {
@@ -74,8 +78,8 @@ TEST(CutBlock, BothHostsOutliveTheBlockBeingCutShortAndTheTvSideFillsItAgain) {
     const char* lcdArgs[] = {"--log", frames.c_str(), "--seconds", "8", nullptr};
     SharedBlockMapping watcher(StatusBlockName());
     ASSERT_NE(watcher.View(), nullptr);
-    platform::ChildProcess tv = Start("tvhost", tvArgs);
-    platform::ChildProcess lcd = Start("lcdhost", lcdArgs);
+    platform::ChildProcess tv = Start("tvhost", tvArgs, folder);
+    platform::ChildProcess lcd = Start("lcdhost", lcdArgs, folder);
     StatusBlock& block = *watcher.View();
     ASSERT_TRUE(Until([&] { return std::atomic_ref<std::int8_t>(block.isRunning).load() == 1; }));
     long long cut = WallClockMs();
@@ -106,22 +110,27 @@ TEST(StopRequest, EachToolEndsAsItsRunWouldAndLeavesNoBlockBehind) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.tool + std::string(" ") + row.args[0]);
-        platform::ChildProcess child = Start(row.tool, row.args.data());
+        platform::ChildProcess child = Start(row.tool, row.args.data(), folder);
         ASSERT_TRUE(child.running);
         // The tools catch stop requests before they open the block.
         EXPECT_TRUE(Until(BlockObjectExists));
         kill(static_cast<pid_t>(child.value), SIGTERM);
         EXPECT_EQ(platform::WaitChild(child, kRunTimeoutMs), row.exitCode);
         EXPECT_FALSE(BlockObjectExists()) << "the block stayed behind";
+        if (std::string(row.tool) == "tvhost") {
+            EXPECT_NE(TempFolder::Get(folder.File("Plugins/glyphbox.ini")), "<missing>")
+                << "tvhost's plug-in saved no settings beside it";
+        }
         shm_unlink(BlockObject().c_str());
     }
 }
 
 // nohup's promise: a hangup the tool was started ignoring does not end it.
 TEST(StopRequest, AHangupIgnoredAtTheStartStaysIgnored) {
+    TempFolder folder;
     const char* args[] = {"sample", "hold", "60", nullptr};
     auto before = signal(SIGHUP, SIG_IGN);
-    platform::ChildProcess child = Start("blockctl", args);
+    platform::ChildProcess child = Start("blockctl", args, folder);
     signal(SIGHUP, before);
     ASSERT_TRUE(child.running);
     EXPECT_TRUE(Until(BlockObjectExists));

@@ -2,8 +2,11 @@
 // files anyone with the right mode can open, truncate or lock.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <future>
 #include <string>
 #include <vector>
@@ -65,6 +69,31 @@ off_t ObjectSize(const std::string& name) {
     if (fd >= 0) fstat(fd, &info);
     if (fd >= 0) close(fd);
     return fd >= 0 ? info.st_size : -1;
+}
+
+// A small tmpfs on /dev/shm that this process alone sees (a mount namespace of its own, with
+// a user namespace where it is not root). False where the system allows neither; nothing is
+// mounted unless the mounts are private to this process first.
+bool SmallShmOfOurOwn() {
+    uid_t uid = geteuid();
+    gid_t gid = getegid();
+    if (unshare(CLONE_NEWNS) != 0) {
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+        std::ofstream("/proc/self/setgroups") << "deny";
+        std::ofstream("/proc/self/uid_map") << uid << ' ' << uid << " 1";
+        std::ofstream("/proc/self/gid_map") << gid << ' ' << gid << " 1";
+    }
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount("tmpfs", "/dev/shm", "tmpfs", MS_NOSUID | MS_NODEV, "size=16k,mode=1777") == 0;
+}
+
+// Takes every page the tmpfs has left.
+void FillShm(const char* file) {
+    int fd = open(file, O_WRONLY | O_CREAT | O_APPEND, 0600);
+    static const char page[4096] = {};
+    while (fd >= 0 && write(fd, page, sizeof page) > 0) {
+    }
+    if (fd >= 0) close(fd);
 }
 
 TEST(BlockObject, IsTheUsersOwnUnderANameOfTheirOwn) {
@@ -207,6 +236,58 @@ TEST(BlockObject, EveryViewHandedOutSurvivesACut) {
     for (volatile unsigned char* view : views)
         platform::UnmapSharedMemory(const_cast<unsigned char*>(view), kSize);
     platform::CloseSharedMemory(handle);
+}
+
+// /dev/shm full (a container's 64 MiB, say): regrowing a cut object gives back its size but no
+// page, and a touch that faulted again at once would spin in the handler for ever.
+TEST(BlockObject, AFullTmpfsRefusesANewBlockAndNeverHangsATouchOfACutOne) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!SmallShmOfOurOwn()) std::_Exit(77);
+        alarm(20);
+        platform::SharedMemoryHandle handle = platform::OpenSharedMemory("cut", kSize, nullptr);
+        auto* view = static_cast<volatile unsigned char*>(platform::MapSharedMemory(handle, kSize));
+        if (view == nullptr) std::_Exit(10);
+        view[kSize - 1] = 7;
+        FillShm("/dev/shm/filler");
+        platform::SharedMemoryHandle late = platform::OpenSharedMemory("late", kSize, nullptr);
+        if (late.open) std::_Exit(11);  // its views would fault at their first touch
+        if (shm_open(ObjectNameFor("late").c_str(), O_RDONLY, 0600) >= 0) std::_Exit(15);
+        int fd = shm_open(ObjectNameFor("cut").c_str(), O_RDWR, 0600);
+        if (fd < 0 || ftruncate(fd, 0) != 0) std::_Exit(12);
+        FillShm("/dev/shm/filler");  // the cut's page too
+        if (view[kSize - 1] != 0) std::_Exit(13);
+        view[kSize - 1] = 8;
+        std::_Exit(view[kSize - 1] == 8 ? 0 : 14);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no tmpfs of our own can be mounted here";
+    EXPECT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status)
+                                      << " (SIGALRM: the touch of the cut block never ended)";
+    if (WIFEXITED(status)) {
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the step that failed (11: a block opened on a full tmpfs; 15: its object left behind)";
+    }
+}
+
+TEST(BlockObject, AnOpenThatFailsHalfWayLeavesNoObjectBehind) {
+    std::string name = UniqueBlockName();
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);  // the growth then fails with EFBIG instead of ending us
+        struct rlimit small = {1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &small);
+        platform::SharedMemoryHandle handle = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+        std::_Exit(handle.open ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the block opened past the size limit";
+    EXPECT_EQ(ObjectSize(name), -1) << "the half-made object stayed in /dev/shm";
+    shm_unlink(ObjectNameFor(name).c_str());
 }
 
 // The guard takes only the faults in the views it watches; any other still ends the process.

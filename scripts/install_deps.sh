@@ -5,20 +5,25 @@ set -euo pipefail
 source "$(dirname "$0")/script_options.sh"
 usage="usage: install_deps.sh [NEED...]
 Installs the Debian packages for each NEED (all of them when none is given):
-  demo      the native demo: cmake, make, g++
+  demo      the native demo: cmake, make, g++, and GoogleTest and Python, which
+            configuring the native build (with its tests) needs
   windows   the Windows build and its tests under Wine: mingw-w64, wine, googletest sources
   test      every test: the above, GoogleTest, clang with libFuzzer, LCDd (lcdproc)
   bench     the benchmarks: the above and Google Benchmark
-Run as root to install; otherwise the apt-get line to run is printed."
+  fresh     scripts/fresh_check.sh: debootstrap
+Run as root to install; otherwise the apt-get line to run is printed. Package lists that
+cannot be fetched are tried again, then passed over; when 32-bit Wine cannot be installed,
+everything else is, and the Windows tests run as a 64-bit build."
 handle_common_options "$usage" "$@"
 
-demo=(cmake make g++)
-windows=("${demo[@]}" python3 googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+demo=(cmake make g++ libgtest-dev python3)
+windows=("${demo[@]}" googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
 test=("${windows[@]}" clang libclang-rt-14-dev libgtest-dev lcdproc)
 bench=("${test[@]}" libbenchmark-dev)
+fresh=(debootstrap)
 
 needs=("$@")
-[ ${#needs[@]} -eq 0 ] && needs=(bench)
+[ ${#needs[@]} -eq 0 ] && needs=(bench fresh)
 packages=()
 for need in "${needs[@]}"; do
     case $need in
@@ -26,7 +31,8 @@ for need in "${needs[@]}"; do
         windows) packages+=("${windows[@]}") ;;
         test) packages+=("${test[@]}") ;;
         bench) packages+=("${bench[@]}") ;;
-        *) echo "install_deps.sh: unknown need \"$need\" (demo, windows, test or bench)" >&2; exit 2 ;;
+        fresh) packages+=("${fresh[@]}") ;;
+        *) echo "install_deps.sh: unknown need \"$need\" (demo, windows, test, bench or fresh)" >&2; exit 2 ;;
     esac
 done
 
@@ -55,5 +61,41 @@ if $needs_i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+source "$(dirname "$0")/package_lists.sh"
+update_package_lists
+
+# apt-get's output of the last install attempt, kept to quote when it fails.
+install_log=$(mktemp)
+trap 'rm -f "$install_log"' EXIT
+install_packages() {
+    apt-get install -y -qq --no-install-recommends "$@" >"$install_log" 2>&1
+}
+quote_apt_get() {
+    grep -E '^(E:| .* : Depends:)' "$install_log" | head -n 8 | sed 's/^/  /' >&2 || true
+}
+
+install_packages "${missing[@]}" && exit 0
+
+# 32-bit Wine needs the i386 lists to match the amd64 ones package for package; while a
+# mirror syncs they often do not. The 64-bit path tests the same Windows code, so that is
+# worth going on for; any other package that cannot be installed stops the command.
+without_wine32=()
+for package in "${missing[@]}"; do
+    [ "$package" = wine32:i386 ] || without_wine32+=("$package")
+done
+if [ ${#without_wine32[@]} -lt ${#missing[@]} ]; then
+    wine32_words=$(grep -E '^(E:| .* : Depends:)' "$install_log" | head -n 3 | sed 's/^/  /' || true)
+    if [ ${#without_wine32[@]} -eq 0 ] || install_packages "${without_wine32[@]}"; then
+        cat >&2 <<MESSAGE
+32-bit Wine (wine32:i386) could not be installed; everything else was. apt-get said:
+$wine32_words
+This means the Windows tests run as a 64-bit build under 64-bit Wine, and the 32-bit DLLs
+are checked from their exports, imports and disassembly only. Run the command again later
+(a mirror in the middle of a sync is the usual cause) to test the 32-bit DLLs themselves.
+MESSAGE
+        exit 0
+    fi
+fi
+echo "install_deps.sh: apt-get could not install ${missing[*]}:" >&2
+quote_apt_get
+exit 1

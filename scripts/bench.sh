@@ -18,7 +18,8 @@ fetch_benchmark_sources() {
         [ "$(id -u)" -eq 0 ] || { echo "Run as root once to fetch Google Benchmark's sources" >&2; exit 1; }
         sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
             >/etc/apt/sources.list.d/debian-src.sources
-        apt-get update -qq
+        source scripts/package_lists.sh
+        update_package_lists
     fi
     mkdir -p build/deps/download
     (cd build/deps/download && apt-get source --download-only benchmark >/dev/null 2>&1)

@@ -5,49 +5,44 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/script_options.sh
-usage="usage: scripts/fresh_check.sh [--demo-only]
+usage="usage: scripts/fresh_check.sh [--demo-only | --wine-demo]
 Makes a fresh Debian bookworm root (debootstrap, minbase, with g++ cmake make git
 ca-certificates python3 sudo), clones the committed HEAD into it and runs the README's
 two commands there exactly as written (scripts/demo.sh, then scripts/test.sh), with its own
 /proc, /dev/shm and a tmpfs /tmp. Prints each command's exit code and time; the output of
 each goes to build/fresh-check/. Everything it made is removed at the end, also on Ctrl-C.
 Needs root. FRESH_CHECK_DIR names the folder to build the root in (default /var/tmp).
-  --demo-only   run scripts/demo.sh only"
-ALLOWED_OPTIONS="--demo-only" handle_common_options "$usage" "$@"
-[ $# -le 1 ] || { echo "fresh_check.sh: takes at most one option" >&2; exit 2; }
-commands=(scripts/demo.sh scripts/test.sh)
-[ "${1:-}" = --demo-only ] && commands=(scripts/demo.sh)
+  --demo-only   run scripts/demo.sh only
+  --wine-demo   run scripts/demo.sh --wine only"
+ALLOWED_OPTIONS="--demo-only --wine-demo" handle_common_options "$usage" "$@"
+case "$*" in
+    "") commands=(scripts/demo.sh scripts/test.sh) ;;
+    --demo-only) commands=(scripts/demo.sh) ;;
+    --wine-demo) commands=("scripts/demo.sh --wine") ;;
+    *) echo "fresh_check.sh: unexpected arguments \"$*\"" >&2
+       echo "Try \"fresh_check.sh --help\"." >&2
+       exit 2 ;;
+esac
 [ "$(id -u)" -eq 0 ] || { echo "fresh_check.sh: needs root (debootstrap, chroot, mounts)" >&2; exit 1; }
-
-scripts/install_deps.sh fresh
-head=$(git rev-parse HEAD)
-logs=$PWD/build/fresh-check
-mkdir -p "$logs"
-work=$(mktemp -d "${FRESH_CHECK_DIR:-/var/tmp}/glyphbox-fresh.XXXXXX")
-root=$work/root
 
 # The root's mounts live in a mount namespace of their own and its processes in a PID
 # namespace of their own: when the check ends, however it ends, the kernel takes both away
 # (a wineserver or a test left running included), and nothing is left mounted to remove.
-inside=
+work= inside=
 cleanup() {
     if [ -n "$inside" ]; then
         kill "$inside" 2>/dev/null || true
         wait "$inside" 2>/dev/null || true
     fi
-    rm -rf --one-file-system "$work"
+    [ -z "$work" ] || rm -rf --one-file-system "$work"
 }
-trap cleanup EXIT
-trap 'echo "fresh_check.sh: interrupted" >&2; exit 130' INT
-trap 'exit 143' TERM
-trap 'exit 129' HUP
 
 # Runs in the namespaces: makes the root, mounts what a running system has, runs each
 # command in it and says how it ended.
 check_in_fresh_root() {
     local root=$1 source=$2 head=$3 logs=$4
     shift 4
-    local started failed=0 command rc
+    local started failed=0 command rc log
     started=$(date +%s)
     debootstrap --variant=minbase --include=g++,cmake,make,git,ca-certificates,python3,sudo \
         bookworm "$root" http://deb.debian.org/debian >"$logs/debootstrap.log" 2>&1 ||
@@ -68,30 +63,48 @@ check_in_fresh_root() {
     git clone -q --no-checkout "$source" "$root/root/glyphbox"
     git -C "$root/root/glyphbox" checkout -q --detach "$head"
     for command in "$@"; do
-        echo "Running $command in the fresh root (output: $logs/$(basename "$command" .sh).log)..."
+        log=$logs/${command//[^a-z]/_}.log
+        echo "Running $command in the fresh root (output: $log)..."
         started=$(date +%s)
         rc=0
         chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
             /bin/bash -c "cd /root/glyphbox && $command" \
-            </dev/null >"$logs/$(basename "$command" .sh).log" 2>&1 || rc=$?
+            </dev/null >"$log" 2>&1 || rc=$?
         echo "$command: exit $rc after $(($(date +%s) - started)) s"
         if [ "$rc" -ne 0 ]; then
-            tail -n 30 "$logs/$(basename "$command" .sh).log" | sed 's/^/  | /'
+            tail -n 30 "$log" | sed 's/^/  | /'
             failed=1
         fi
     done
     return $failed
 }
 
-echo "Fresh-machine check of $(git log -1 --format='%h %s' "$head")"
-# A job started with & ignores Ctrl-C; the commands inside get the signals a terminal's would.
-unshare --mount --pid --fork --kill-child=KILL env --default-signal=INT,QUIT \
-    bash -c "set -euo pipefail; $(declare -f check_in_fresh_root); check_in_fresh_root \"\$@\"" \
-    check "$root" "$PWD" "$head" "$logs" "${commands[@]}" &
-inside=$!
-rc=0
-wait "$inside" || rc=$?
-inside=
-[ "$rc" -eq 0 ] && echo "fresh_check.sh: passed" || echo "fresh_check.sh: FAILED" >&2
-exit "$rc"
+# The whole run is one call, read before it starts, so editing this file meanwhile (a
+# checkout of another commit) cannot change a run already going.
+main() {
+    trap cleanup EXIT
+    trap 'echo "fresh_check.sh: interrupted" >&2; exit 130' INT
+    trap 'exit 143' TERM
+    trap 'exit 129' HUP
+    scripts/install_deps.sh fresh
+    head=$(git rev-parse HEAD)
+    logs=$PWD/build/fresh-check
+    mkdir -p "$logs"
+    work=$(mktemp -d "${FRESH_CHECK_DIR:-/var/tmp}/glyphbox-fresh.XXXXXX")
+    root=$work/root
+
+    echo "Fresh-machine check of $(git log -1 --format='%h %s' "$head")"
+    # A job started with & ignores Ctrl-C; the commands inside get the signals a terminal's would.
+    unshare --mount --pid --fork --kill-child=KILL env --default-signal=INT,QUIT \
+        bash -c "set -euo pipefail; $(declare -f check_in_fresh_root); check_in_fresh_root \"\$@\"" \
+        check "$root" "$PWD" "$head" "$logs" "${commands[@]}" &
+    inside=$!
+    local rc=0
+    wait "$inside" || rc=$?
+    inside=
+    [ "$rc" -eq 0 ] && echo "fresh_check.sh: passed" || echo "fresh_check.sh: FAILED" >&2
+    exit "$rc"
+}
+
+main

@@ -31,7 +31,8 @@ esac
 work= inside=
 cleanup() {
     if [ -n "$inside" ]; then
-        kill "$inside" 2>/dev/null || true
+        # unshare ignores INT and TERM while its child runs; its end takes the child with it.
+        kill -KILL "$inside" 2>/dev/null || true
         wait "$inside" 2>/dev/null || true
     fi
     [ -z "$work" ] || rm -rf --one-file-system "$work"

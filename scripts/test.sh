@@ -10,6 +10,17 @@ FUZZ_SECONDS each (default 30) and the Windows build under Wine."
 handle_common_options "$usage" "$@"
 [ $# -eq 0 ] || { echo "test.sh: takes no arguments" >&2; exit 2; }
 
+# Each stage's time, said at the end: a fresh machine's run is long, and this says where.
+stage_times=()
+stage_name=install
+stage_started=$SECONDS
+stage() {
+    stage_times+=("$stage_name $((SECONDS - stage_started)) s")
+    stage_name=${1%% *}
+    stage_started=$SECONDS
+    echo "== $*"
+}
+
 scripts/install_deps.sh test
 
 jobs=$(nproc)
@@ -27,23 +38,23 @@ can_run_32bit_wine() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
-echo "== native"
+stage "native"
 build native
 ctest --preset native -j "$jobs"
 
-echo "== asan (AddressSanitizer + UndefinedBehaviorSanitizer)"
+stage "asan (AddressSanitizer + UndefinedBehaviorSanitizer)"
 build asan
 ctest --preset asan -j "$jobs"
 
-echo "== tsan (ThreadSanitizer: worker, stress, block, end-to-end and concurrent-writer tests)"
+stage "tsan (ThreadSanitizer: worker, stress, block, end-to-end and concurrent-writer tests)"
 build tsan
 ctest --preset tsan -j "$jobs"
 
-echo "== fuzz (libFuzzer, ${FUZZ_SECONDS:-30} s per target)"
+stage "fuzz (libFuzzer, ${FUZZ_SECONDS:-30} s per target)"
 build fuzz
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 
-echo "== win32 (the product: 32-bit DLLs)"
+stage "win32 (the product: 32-bit DLLs)"
 cmake --preset win32 >/dev/null
 if can_run_32bit_wine; then
     echo "Running the Windows tests with the 32-bit DLLs under 32-bit Wine."
@@ -56,7 +67,9 @@ else
     # Only what the shape checks read: the test programs could not run anyway.
     cmake --build --preset win32 -j "$jobs" --target glyphbox vistune wrong_convention
     ctest --preset win32-shape
-    echo "== win64 (the same sources, tested under 64-bit Wine)"
+    stage "win64 (the same sources, tested under 64-bit Wine)"
     build win64
     ctest --preset win64 -j "$jobs"
 fi
+stage_times+=("$stage_name $((SECONDS - stage_started)) s")
+echo "Stage times: $(printf '%s, ' "${stage_times[@]}" | sed 's/, $//')"

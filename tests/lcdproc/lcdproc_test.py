@@ -266,6 +266,9 @@ class RealServer(LcdprocTestCase):
             started = time.monotonic()
             self.assertShows(server, SAMPLE_ROWS, 8, "restart %d" % (restart + 1))
             print("restart %d: frames again after %.1f s" % (restart + 1, time.monotonic() - started))
+        # The server can show the rows before lcdhost has told of the connection; not after
+        # lcdhost's next frame.
+        self.wait_refreshes(1, "after the last restart")
         # Said once per outage: failing to connect while the server is down adds nothing.
         errors = self.programs.host_errors()
         self.assertEqual(errors.count("LCDd at"), 5, errors)

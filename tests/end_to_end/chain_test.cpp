@@ -143,7 +143,9 @@ TEST_F(Chain, AnLcdStartedAloneShowsTheEmptyBlockThenTheTvHostArrives) {
     // Long enough for a TV host that a busy machine starts slowly to reach its first poll.
     platform::ChildProcess lcd = StartLcdHost("20");
     ASSERT_TRUE(lcd.running);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    // The TV host comes once the display has drawn the empty block.
+    for (int wait = 0; wait < 600 && ReadFrames(frames_).empty(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     platform::ChildProcess tv = StartTvHost("service radio 3 \"Trójka\" \"P\" \"\"\nat 6 quit\n");
     ASSERT_TRUE(tv.running);
     ASSERT_EQ(platform::WaitChild(lcd, kRunTimeoutMs), 0);

@@ -67,7 +67,16 @@ TEST(Chaos, AHostKilledWithoutCleaningUpLeavesAFreshBlockForTheNext) {
     const char* tvArgs[] = {"--quiet", "--seconds", "120", nullptr};
     platform::ChildProcess tv = Start(CopyTvHostInto(folder.Path()), tvArgs);
     ASSERT_TRUE(tv.running);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+    {
+        // Killed once it has filled the block, then its only holder.
+        SharedBlockMapping watcher(StatusBlockName());
+        auto filled = [&] {
+            return watcher.View() && watcher.View()->player.serviceLabel[0] != '\0';
+        };
+        for (int wait = 0; wait < 600 && !filled(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_TRUE(filled()) << "tvhost never filled the block";
+    }
     platform::WaitChild(tv, 0);
     // No process holds the block now; the next one to open it gets zeros, as on Windows.
     SharedBlockMapping next(StatusBlockName());

@@ -206,6 +206,13 @@ class LcdprocTestCase(unittest.TestCase):
                 what, rows, seconds, frames[-1] if frames else None, self.programs.host_errors()))
         return frame
 
+    def wait_refreshes(self, count, what):
+        """Until lcdhost (run with --frames) has drawn `count` more frames: a span of its own
+        refreshes, which a busy machine stretches as it stretches lcdhost."""
+        target = self.programs.host_frames() + count
+        if not wait_until(lambda: self.programs.host_frames() >= target, 10 + 3 * count):
+            self.fail("%s: lcdhost stopped refreshing; it said %r" % (what, self.programs.host_errors()))
+
 
 class RealServer(LcdprocTestCase):
     def showing_the_sample(self, *host_options):
@@ -240,23 +247,28 @@ class RealServer(LcdprocTestCase):
         server = self.lcd_server()
         self.programs.hold_sample("set", "playState", "2")
         self.programs.start_host(":%d" % server.port, "--frames")
-        time.sleep(3)
-        self.assertTrue(wait_until(lambda: self.programs.host_frames() >= 2, 10), "lcdhost stopped refreshing")
+        self.wait_refreshes(4, "no server")  # several tries, one message
         server.start()
         self.assertShows(server, SAMPLE_ROWS, 8, "a server started after lcdhost")
         errors = self.programs.host_errors()
         self.assertEqual(errors.count("trying again"), 1, errors)
 
     def test_a_server_restarted_mid_run(self):
-        server = self.showing_the_sample()
+        server = self.showing_the_sample("--frames")
         for restart in range(2):
-            time.sleep(4)  # a while of normal running: the next outage is news again
+            # Three good refreshes on the new connection (the fourth frame comes after the
+            # third is sent): the next outage is news again.
+            self.wait_refreshes(4, "before restart %d" % (restart + 1))
             server.kill()
-            time.sleep(1.5)
+            gone = wait_until(lambda: self.programs.host_errors().count("the server is gone") > restart, 15)
+            self.assertTrue(gone, "outage %d went unnoticed: %r" % (restart + 1, self.programs.host_errors()))
             server.start()
             started = time.monotonic()
             self.assertShows(server, SAMPLE_ROWS, 8, "restart %d" % (restart + 1))
             print("restart %d: frames again after %.1f s" % (restart + 1, time.monotonic() - started))
+        # The server can show the rows before lcdhost has told of the connection; not after
+        # lcdhost's next frame.
+        self.wait_refreshes(1, "after the last restart")
         # Said once per outage: failing to connect while the server is down adds nothing.
         errors = self.programs.host_errors()
         self.assertEqual(errors.count("LCDd at"), 5, errors)
@@ -267,11 +279,11 @@ class RealServer(LcdprocTestCase):
         server = self.lcd_server(size="16x2")
         server.start()
         self.programs.hold_sample("set", "playState", "2")
-        self.programs.start_host(":%d" % server.port)
+        self.programs.start_host(":%d" % server.port, "--frames")
         frame = self.assertShows(server, ["T Kanal Lodz", "Wiadomosci"], 15, "a 16x2 display")
         self.assertEqual(len(frame), 2)
         self.assertEqual(len(frame[0]), 16)
-        time.sleep(2.5)
+        self.wait_refreshes(3, "a 16x2 display")
         errors = self.programs.host_errors()
         self.assertEqual(errors.count("the screen has 4 rows"), 1, errors)
 
@@ -282,9 +294,8 @@ class FakeServer:
 
     GREETING = b"connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8\n"
 
-    def __init__(self, behave, lifetime=None):
+    def __init__(self, behave):
         self.behave = behave
-        self.lifetime = lifetime  # seconds after which each connection is closed
         self.listener = socket.socket()
         self.listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.listener.bind(("127.0.0.1", 0))
@@ -307,9 +318,7 @@ class FakeServer:
             threading.Thread(target=self._serve, args=(client, lines, len(self.connections)), daemon=True).start()
 
     def _serve(self, client, lines, number):
-        pending, flooding = b"", False
-        if self.lifetime:
-            threading.Timer(self.lifetime, lambda: client.shutdown(socket.SHUT_RDWR)).start()
+        pending, notice, flooding = b"", None, False
         with client:
             if self.behave is None:
                 return  # closes every connection at once
@@ -331,13 +340,15 @@ class FakeServer:
                         return
                     if isinstance(answer, Close):
                         return
-                    if isinstance(answer, Flood) and not flooding:
-                        flooding = True  # one sender, or the notices would interleave
-                        threading.Thread(target=self._flood, args=(client, answer.notice), daemon=True).start()
+                    if isinstance(answer, Flood):
+                        notice = answer.notice
+                # Once the lines received are answered, so that only notices follow; one
+                # sender, or the notices would interleave.
+                if notice and not flooding:
+                    flooding = True
+                    threading.Thread(target=self._flood, args=(client, notice), daemon=True).start()
 
     def _flood(self, client, notice):
-        # Once the refresh's answers are read, so that only notices follow.
-        time.sleep(0.5)
         try:
             while not self.stopped:
                 client.sendall(notice * 1000)
@@ -368,8 +379,8 @@ def on_first_connection(fault):
 
 
 class FakeServers(LcdprocTestCase):
-    def run_host_against(self, behave, seconds, lifetime=None):
-        server = FakeServer(behave, lifetime)
+    def run_host_against(self, behave, seconds):
+        server = FakeServer(behave)
         self.addCleanup(server.stop)
         self.programs.hold_sample("set", "playState", "2")
         self.programs.start_host(":%d" % server.port, "--frames", "--seconds", str(seconds))
@@ -414,8 +425,12 @@ class FakeServers(LcdprocTestCase):
         def another_size_each_time(line, number):
             if line == "hello":
                 return b"connect LCDproc 0.5.9 protocol 0.3 lcd wid %d hgt 3 cellwid 5 cellhgt 8\n" % (16 + number)
+            # Each connection ends once the play icon, drawn last, is set: never three good
+            # refreshes, which would clear what was told, however slow the machine.
+            if line.startswith("widget_set lcdhost ") and not line.startswith("widget_set lcdhost r"):
+                return Close(b"success\n")
             return well_behaved(line, number)
-        server = self.run_host_against(another_size_each_time, 20, lifetime=1.5)
+        server = self.run_host_against(another_size_each_time, 20)
         self.assertEqual(self.programs.host.wait(timeout=60), 0)
         errors = self.programs.host_errors()
         self.assertGreaterEqual(len(server.connections), 3, errors)
@@ -468,13 +483,14 @@ class FakeServers(LcdprocTestCase):
         self.assertTrue(wait_until(lambda: server.connections and self.rows_drawn(server.connections[0]), 15))
         lines = server.connections[0]
         self.assertTrue(any("-heartbeat off" in text for _, text in lines), lines)
-        time.sleep(3.5)
+        self.assertTrue(wait_until(lambda: any("T Kanal Lodz" in text for _, text in lines), 15), lines)
+        self.wait_refreshes(2, "settling")
         settled = len(lines)
-        time.sleep(3)
+        self.wait_refreshes(3, "an unchanged screen")
         self.assertEqual(lines[settled:], [], "an unchanged screen was sent again")
         self.programs.set("set", "serviceLabel", "Zap Two")
-        self.assertTrue(wait_until(lambda: len(lines) > settled, 5), "the zap was not sent")
-        time.sleep(1.5)
+        # Sent by the next refresh, and only once (the third frame comes after two sends).
+        self.wait_refreshes(3, "the zap")
         sent = [text for _, text in lines[settled:]]
         self.assertEqual(sent, ['widget_set lcdhost r1 1 1 "T Zap Two           "'])
         self.assertEqual(len(server.connections), 1, self.programs.host_errors())

@@ -9,7 +9,9 @@
 set -u
 runner=$1 prefix=$2 wineserver=$3
 shift 3
-scratch=$(mktemp -d) || exit 1
+# Beside the prefix, not in /tmp: hard links cannot cross into another file system (a
+# tmpfs /tmp).
+scratch=$(mktemp -d "$prefix.runner-test.XXXXXX") || exit 1
 copy="$scratch/prefix"
 cleanup() {
     WINEPREFIX="$copy" "$wineserver" -k >/dev/null 2>&1

@@ -16,6 +16,7 @@
 #include "hosts/common/cp1250.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/output.h"
+#include "platform/standard_streams.h"
 #include "platform/stop_signal.h"
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
@@ -289,6 +290,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::HoldStandardStreams();
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {

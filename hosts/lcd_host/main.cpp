@@ -25,6 +25,7 @@
 #include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
 #include "platform/regular_file.h"
+#include "platform/standard_streams.h"
 #include "platform/stop_signal.h"
 
 namespace {
@@ -379,6 +380,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::HoldStandardStreams();
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {

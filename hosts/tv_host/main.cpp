@@ -16,6 +16,7 @@
 #include "hosts/tv_host/tuner_plugin_host.h"
 #include "hosts/tv_host/tv_state.h"
 #include "platform/regular_file.h"
+#include "platform/standard_streams.h"
 #include "platform/stop_signal.h"
 #include "platform/tv_window.h"
 
@@ -228,6 +229,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::HoldStandardStreams();
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {

@@ -2,7 +2,8 @@
 # fragment that must appear in stderr (or, for exit 0, in either stream; "!" before it: must
 # appear in neither), and a fifth field: either VARIABLE=VALUE, set for that row alone, or
 # where standard output goes when not to a pipe read to its end: "full" (/dev/full),
-# "closed" (a reader that leaves after one byte; the tool must end within 20 s), "nospace"
+# "closed" (a reader that leaves after one byte; the tool must end within 20 s), "stdout-closed"
+# or "stderr-closed" (that descriptor closed when the tool starts), "nospace"
 # (no file may grow past 4 KiB, which still leaves room for the block; natively only), or
 # INT, TERM, HUP: that signal after 2 s (natively only). After every row no status block may
 # be left: however it ended, the tool let go of its block. A usage error (exit 2) prints
@@ -94,6 +95,11 @@ set(rows
     "1|blockctl|fields|cannot write to standard output: No space left on device|full"
     "1|blockctl|--version|cannot write to standard output|full"
     "1|lcdhost|--frames,--seconds,60|cannot write to standard output|closed"
+    "1|lcdhost|--once|cannot write to standard output: Bad file descriptor|stdout-closed"
+    "1|tvhost|--scenario,@DIR@/bom.txt|cannot write to standard output: Bad file descriptor|stdout-closed"
+    "1|blockctl|sample,dump|cannot write to standard output: Bad file descriptor|stdout-closed"
+    "0|blockctl|dump|blockSize              0|stderr-closed"
+    "0|tvhost|--scenario,@DIR@/bom.txt|[tvhost] loaded|stderr-closed"
     "130|lcdhost|--frames,--seconds,30||INT"
     "143|lcdhost|--frames,--seconds,30||TERM"
     "129|blockctl|sample,hold,30||HUP"
@@ -226,6 +232,12 @@ foreach(row IN LISTS rows)
         execute_process(COMMAND timeout --preserve-status -s HUP 2 sh -c "trap '' HUP; exec \"$@\"" sh
                                 ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 60)
+    elseif(output MATCHES "^std(out|err)-closed$")
+        # The stream is closed before the tool starts; the first file it opens must not take it.
+        string(REGEX REPLACE "^stdout.*" "1" fd "${output}")
+        string(REGEX REPLACE "^stderr.*" "2" fd "${fd}")
+        execute_process(COMMAND sh -c "exec \"$@\" ${fd}>&-" sh ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     elseif(output STREQUAL "nospace")
         if(RUNNER)
             continue()

@@ -12,7 +12,9 @@ terminal; otherwise plain-text frames are printed.
   --wine   run the Windows DLLs and both hosts under Wine instead
 The tools are built in build/native/bin (build/win32/bin or build/win64/bin with --wine)."
 ALLOWED_OPTIONS="--wine" handle_common_options "$usage" "$@"
-[ $# -le 1 ] || { echo "demo.sh: takes at most one option" >&2; exit 2; }
+for word in "$@"; do
+    [[ $word == -* ]] || usage_error "unexpected word \"$word\": the demo takes options only"
+done
 
 seconds=30
 preset=native

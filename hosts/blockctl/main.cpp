@@ -103,35 +103,33 @@ bool ParseStep(CommandLine& line, const std::string& command, Step* step) {
     }
     if (command == "hold") return line.Seconds("hold", &step->seconds);
     if (IsCommand(command.c_str())) return true;
+    if (command[0] == '-') return line.Fail("unknown option \"" + command + "\"");
     return line.Fail("unknown command \"" + command + "\"");
 }
 
 struct Plan {
     std::string pluginPath = PluginBesideExecutable("vistune");
     std::vector<Step> steps;
-    bool help = false;
-    bool version = false;
+    bool pluginGiven = false;
+    bool needsPlugin = false;
 };
 
+// --plugin may stand anywhere among the commands: it is one setting for the whole run.
 bool ParsePlan(CommandLine& line, Plan* plan) {
-    const char* word = line.Next();
-    if (word && (std::strcmp(word, "--help") == 0 || std::strcmp(word, "--version") == 0)) {
-        (word[2] == 'h' ? plan->help : plan->version) = true;
-        return true;
-    }
-    if (word && std::strcmp(word, "--plugin") == 0) {
-        const char* path = line.Value("--plugin");
-        if (!path) return false;
-        plan->pluginPath = path;
-        word = line.Next();
-    }
-    if (!word) return line.Fail("no command given");
-    for (; word; word = line.Next()) {
+    for (const char* word = line.Next(); word; word = line.Next()) {
+        if (std::strcmp(word, "--plugin") == 0) {
+            const char* path = line.Once(word) ? line.Value("--plugin") : nullptr;
+            if (!path) return false;
+            plan->pluginPath = path;
+            plan->pluginGiven = true;
+            continue;
+        }
         Step step;
         if (!ParseStep(line, word, &step)) return false;
+        plan->needsPlugin = plan->needsPlugin || step.command == "ask" || step.command == "show";
         plan->steps.push_back(step);
     }
-    return true;
+    return !plan->steps.empty() || line.Fail("no command given");
 }
 
 class BlockTool {
@@ -140,6 +138,11 @@ public:
 
     // Runs the steps in order; false at the first that fails (its message already printed).
     bool Run(const std::vector<Step>& steps);
+
+    // Called before any step runs, so a plug-in that cannot be loaded stops the run before it
+    // has done half its work. The block is opened first, as the steps would.
+    bool OpenBlock() { return Block() != nullptr; }
+    bool LoadPlugin() { return Plugin() != nullptr; }
 
 private:
     StatusBlock* Block();
@@ -276,12 +279,14 @@ bool BlockTool::Run(const std::vector<Step>& steps) {
 
 int Run(int argc, char** argv) {
     platform::CatchStopSignals();
+    if (const char* asked = HelpOrVersionAsked(argc, argv)) return PrintHelpOrVersion(kTool, kUsage, asked);
     CommandLine line(argc, argv);
     Plan plan;
     if (!ParsePlan(line, &plan)) return UsageError(kTool, line.Error());
-    if (plan.help || plan.version)
-        return PrintHelpOrVersion(kTool, kUsage, plan.help, plan.version);
     BlockTool tool(plan.pluginPath);
+    // A plug-in named on the line that cannot be used is a usage error, as any file named is.
+    if (plan.needsPlugin && !tool.OpenBlock()) return 1;
+    if (plan.needsPlugin && !tool.LoadPlugin()) return plan.pluginGiven ? 2 : 1;
     bool ran = tool.Run(plan.steps);
     if (int stop = platform::StopRequested()) return stop;
     return ran && OutputSucceeded(kTool) ? 0 : 1;

@@ -45,8 +45,7 @@ bool OutputSucceeded(const char* tool) {
     return false;
 }
 
-int PrintHelpOrVersion(const char* tool, const char* usage, bool help, bool version) {
-    if (help) Print(usage);
-    if (version) Print(VersionLine(tool) + "\n");
+int PrintHelpOrVersion(const char* tool, const char* usage, const char* asked) {
+    Print(std::strcmp(asked, "--help") == 0 ? std::string(usage) : VersionLine(tool) + "\n");
     return OutputSucceeded(tool) ? 0 : 1;
 }

@@ -14,6 +14,6 @@ bool PrintFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // write to standard output: REASON", and returns false.
 bool OutputSucceeded(const char* tool);
 
-// Answers --help (the usage) and --version on standard output: the exit code, 0 or 1 when
-// that output failed.
-int PrintHelpOrVersion(const char* tool, const char* usage, bool help, bool version);
+// Answers `asked`, "--help" (the usage) or "--version", on standard output: the exit code, 0
+// or 1 when that output failed.
+int PrintHelpOrVersion(const char* tool, const char* usage, const char* asked);

@@ -12,6 +12,7 @@
 
 #include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
+#include "hosts/common/decimal_number.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/output.h"
 #include "hosts/common/text_file.h"
@@ -81,20 +82,21 @@ struct Options {
     std::string log;
     double seconds = 0;
     bool once = false;
-    bool help = false;
-    bool version = false;
+    bool pluginGiven = false;
     CharacterSet characters = CharacterSet::kWindows1250;
 };
 
 bool ParseSize(CommandLine& line, Options* options) {
     const char* value = line.Value("--size");
     if (!value) return false;
-    int width = 0, height = 0;
-    char rest = 0;
-    if (std::sscanf(value, "%dx%d%c", &width, &height, &rest) == 2 && width >= 1 && width <= 80 &&
+    std::string_view text = value;
+    std::size_t x = text.find('x');
+    long long width = 0, height = 0;
+    if (x != std::string_view::npos && ParseWholeNumber(text.substr(0, x), &width) &&
+        ParseWholeNumber(text.substr(x + 1), &height) && width >= 1 && width <= 80 &&
         height >= 1 && height <= 8) {
-        options->width = width;
-        options->height = height;
+        options->width = static_cast<int>(width);
+        options->height = static_cast<int>(height);
         options->sizeGiven = true;
         return true;
     }
@@ -145,8 +147,6 @@ bool ParseLcdproc(CommandLine& line, Options* options) {
 }
 
 bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
-    if (word == "--help") return options->help = true;
-    if (word == "--version") return options->version = true;
     if (word == "--frames") return options->frames = options->framesGiven = true;
     if (word == "--lcdproc") return ParseLcdproc(line, options);
     if (word == "--once") return options->once = true;
@@ -154,6 +154,7 @@ bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
     if (word == "--size") return ParseSize(line, options);
     if (word == "--refresh") return line.Integer("--refresh", 1, 3600000, &options->refreshMs);
     if (word == "--seconds") return line.Seconds("--seconds", &options->seconds);
+    options->pluginGiven = options->pluginGiven || word == "--plugin";
     std::string* text = word == "--screen" ? &options->screenFile
                         : word == "--plugin" ? &options->plugin
                         : word == "--png"    ? &options->png
@@ -164,7 +165,7 @@ bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
 
 bool ParseOptions(CommandLine& line, Options* options) {
     for (const char* word = line.Next(); word; word = line.Next())
-        if (!ParseOption(line, word, options)) return false;
+        if (!line.Once(word) || !ParseOption(line, word, options)) return false;
     return true;
 }
 
@@ -352,11 +353,10 @@ int RunFrames(const Options& options, const std::vector<ScreenRow>& rows,
 
 int Run(int argc, char** argv) {
     platform::CatchStopSignals();
+    if (const char* asked = HelpOrVersionAsked(argc, argv)) return PrintHelpOrVersion(kTool, kUsage, asked);
     Options options;
     CommandLine line(argc, argv);
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
-    if (options.help || options.version)
-        return PrintHelpOrVersion(kTool, kUsage, options.help, options.version);
     std::vector<ScreenRow> rows;
     if (!LoadScreen(options, &rows) || !OutputPathsWritable(options)) return 2;
     if (!CheckBlockName(kTool)) return 1;
@@ -364,7 +364,7 @@ int Run(int argc, char** argv) {
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {
         std::fprintf(stderr, "lcdhost: %s\n", error.c_str());
-        return 1;
+        return options.pluginGiven ? 2 : 1;  // a file named on the line is a usage error
     }
     plugin.Init();
     // The plug-in's minimum is a floor: a faster refresh asked for is not granted.

@@ -45,8 +45,7 @@ struct Options {
     double seconds = 0;
     bool quiet = false;
     std::string log;
-    bool help = false;
-    bool version = false;
+    bool pluginGiven = false;
 };
 
 class TvHost {
@@ -167,10 +166,9 @@ private:
 };
 
 bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
-    if (word == "--help") return options->help = true;
-    if (word == "--version") return options->version = true;
     if (word == "--quiet") return options->quiet = true;
     if (word == "--seconds") return line.Seconds("--seconds", &options->seconds);
+    options->pluginGiven = options->pluginGiven || word == "--plugin";
     std::string* text = word == "--scenario" ? &options->scenarioFile
                         : word == "--plugin" ? &options->plugin
                         : word == "--log"    ? &options->log
@@ -180,7 +178,7 @@ bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
 
 bool ParseOptions(CommandLine& line, Options* options) {
     for (const char* word = line.Next(); word; word = line.Next())
-        if (!ParseOption(line, word, options)) return false;
+        if (!line.Once(word) || !ParseOption(line, word, options)) return false;
     return true;
 }
 
@@ -208,11 +206,10 @@ bool LoadScenario(const Options& options, Scenario* scenario) {
 
 int Run(int argc, char** argv) {
     platform::CatchStopSignals();
+    if (const char* asked = HelpOrVersionAsked(argc, argv)) return PrintHelpOrVersion(kTool, kUsage, asked);
     Options options;
     CommandLine line(argc, argv);
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
-    if (options.help || options.version)
-        return PrintHelpOrVersion(kTool, kUsage, options.help, options.version);
     Scenario scenario;
     if (!LoadScenario(options, &scenario) || !LogWritable(options)) return 2;
     if (!CheckBlockName(kTool)) return 1;
@@ -220,7 +217,7 @@ int Run(int argc, char** argv) {
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {
         std::fprintf(stderr, "tvhost: %s\n", error.c_str());
-        return 1;
+        return options.pluginGiven ? 2 : 1;  // a file named on the line is a usage error
     }
     if (!options.quiet) Print("[tvhost] loaded " + plugin.Name() + "\n");
     return TvHost(std::move(scenario), plugin, options).Run();

@@ -5,7 +5,7 @@
 # "closed" (a reader that leaves after one byte; the tool must end within 20 s), "stdout-closed"
 # or "stderr-closed" (that descriptor closed when the tool starts), "nospace"
 # (no file may grow past 4 KiB, which still leaves room for the block; natively only), or
-# INT, TERM, HUP: that signal after 2 s (natively only). After every row no status block may
+# INT, TERM, HUP: that signal after 2 s (natively only); "native" or "wine": that build only. After every row no status block may
 # be left: however it ended, the tool let go of its block. A usage error (exit 2) prints
 # nothing on standard output. Run with
 #   cmake -DBIN=<folder of the tools> -DSUFFIX=<.exe or empty> [-DRUNNER=<wine_run.sh>]
@@ -69,13 +69,13 @@ set(rows
     "2|tvhost|--scenario,@DIR@/bom-bad.txt|line 2: no service has the number 9"
     "2|tvhost|--scenario,@DIR@/big-number.txt|line 1: \"99999999999\" is not a whole number from -2147483648 to 2147483647"
     "2|tvhost|--scenario,@DIR@/late.txt|line 2: \"100000\" is not a time in seconds from 0 to 86400"
-    "1|lcdhost|--once,--plugin,@DIR@/missing.dll|cannot load the display plug-in"
-    "1|lcdhost|--once,--plugin,@DIR@|cannot load the display plug-in"
-    "1|lcdhost|--once,--plugin,@DIR@/bom.txt|cannot load the display plug-in"
-    "1|tvhost|--plugin,@DIR@/missing.dll|cannot load the tuner plug-in"
-    "1|lcdhost|--once,--plugin,@DIR@/missing.dll|No such file|native"
-    "1|lcdhost|--once,--plugin,@DIR@|Is a directory|native"
-    "1|lcdhost|--once,--plugin,@DIR@/huge.txt|invalid ELF header|native"
+    "2|lcdhost|--once,--plugin,@DIR@/missing.dll|cannot load the display plug-in"
+    "2|lcdhost|--once,--plugin,@DIR@|cannot load the display plug-in"
+    "2|lcdhost|--once,--plugin,@DIR@/bom.txt|cannot load the display plug-in"
+    "2|tvhost|--plugin,@DIR@/missing.dll|cannot load the tuner plug-in"
+    "2|lcdhost|--once,--plugin,@DIR@/missing.dll|No such file|native"
+    "2|lcdhost|--once,--plugin,@DIR@|Is a directory|native"
+    "2|lcdhost|--once,--plugin,@DIR@/huge.txt|invalid ELF header|native"
     "2|lcdhost|--screen,@DIR@/bom-bad-screen.txt|line 1: a call is"
     "2|lcdhost|--screen,@DIR@/tab-screen.txt|line 2: a tab"
     "0|lcdhost|--help|[--lcdproc [HOST][:PORT]] [--ascii]"
@@ -86,10 +86,40 @@ set(rows
     "2|lcdhost|--once,--log,@DIR@|is a folder, not a file"
     "2|tvhost|--log,@DIR@,--scenario,@DIR@/bom.txt|is a folder, not a file"
     "2|lcdhost|--once,--screen,@DIR@/fifo|fifo: is not a regular file|native"
-    "2|lcdhost|--once,--png,@DIR@/fifo|fifo: is not a regular file|native"
-    "2|lcdhost|--once,--log,@DIR@/fifo|fifo: is not a regular file|native"
+    "2|lcdhost|--once,--png,@DIR@/fifo|fifo: is a pipe that no program reads|native"
+    "2|lcdhost|--once,--log,@DIR@/fifo|fifo: is a pipe that no program reads|native"
     "2|tvhost|--scenario,@DIR@/fifo|fifo: is not a regular file|native"
-    "2|tvhost|--log,@DIR@/fifo,--scenario,@DIR@/bom.txt|fifo: is not a regular file|native"
+    "2|tvhost|--log,@DIR@/fifo,--scenario,@DIR@/bom.txt|fifo: is a pipe that no program reads|native"
+    "0|lcdhost|--once,--log,/dev/null,--png,/dev/null|!lcdhost:|native"
+    "0|tvhost|--scenario,@DIR@/bom.txt,--log,/dev/null|!tvhost:|native"
+    "0|lcdhost|--once,--log,NUL,--png,NUL|!lcdhost:|wine"
+    "2|tvhost|--plugin,@DIR@/missing.dll,--seconds,1|cannot load the tuner plug-in"
+    "2|blockctl|--plugin,@DIR@,sample,ask,Type|cannot load the display plug-in"
+    "2|tvhost|--seconds,0x10|--seconds takes a number of seconds above 0 and at most 86400, not \"0x10\""
+    "2|tvhost|--seconds,1e3|not \"1e3\""
+    "2|lcdhost|--seconds,0x0.8p1|not \"0x0.8p1\""
+    "2|lcdhost|--seconds,1e-9|not \"1e-9\""
+    "2|tvhost|--seconds, 3|not \" 3\""
+    "0|tvhost|--seconds,0.5,--quiet|"
+    "2|blockctl|hold,1e1|hold takes a number of seconds above 0 and at most 86400, not \"1e1\""
+    "2|blockctl|hold,0x2|not \"0x2\""
+    "2|lcdhost|--refresh,1e3|--refresh takes a whole number from 1 to 3600000, not \"1e3\""
+    "2|lcdhost|--refresh,+5|not \"+5\""
+    "2|lcdhost|--size, 20x4|not \" 20x4\""
+    "2|blockctl|set,volume,0x20|player.volume takes a whole number (0 to 100), not \"0x20\""
+    "2|blockctl|set,volume,+5|player.volume takes a whole number (0 to 100), not \"+5\""
+    "2|tvhost|--seconds,5,--seconds,6|--seconds is given twice"
+    "2|lcdhost|--once,--png,@DIR@/a.png,--png,@DIR@/b.png|--png is given twice"
+    "2|lcdhost|--once,--once|--once is given twice"
+    "2|blockctl|--plugin,x,--plugin,y,dump|--plugin is given twice"
+    "0|blockctl|--help,extra|usage: blockctl"
+    "0|blockctl|dump,--help|usage: blockctl"
+    "0|tvhost|--help,extra|usage: tvhost"
+    "0|lcdhost|--once,--version|vistune 1.3.0.0"
+    "0|blockctl|set,serviceLabel,--,--help,dump|player.serviceLabel    --help"
+    "2|tvhost|extra|unexpected word \"extra\""
+    "2|lcdhost|--once,extra|unexpected word \"extra\""
+    "2|blockctl|-x|unknown option \"-x\""
     "1|lcdhost|--frames,--once|cannot write to standard output: No space left on device|full"
     "1|tvhost|--scenario,@DIR@/bom.txt|cannot write to standard output: No space left on device|full"
     "1|blockctl|fields|cannot write to standard output: No space left on device|full"
@@ -128,6 +158,9 @@ set(rows
     "0|scripts/install_deps.sh|--help|usage: install_deps.sh"
     "0|scripts/demo.sh|--version|glyphbox 1.1.0.0, vistune 1.3.0.0"
     "2|scripts/demo.sh|--bogus|unknown option \"--bogus\""
+    "2|scripts/demo.sh|extra|unexpected word \"extra\""
+    "2|scripts/demo.sh|--wine,--wine|--wine is given twice"
+    "2|scripts/demo.sh|--wine,--bogus|Try \"demo.sh --help\"."
     "2|scripts/test.sh|extra|takes no arguments"
     "2|scripts/fuzz.sh|abc|SECONDS is a whole number above 0"
     "2|scripts/install_deps.sh|everything|unknown need \"everything\""
@@ -217,7 +250,7 @@ foreach(row IN LISTS rows)
         execute_process(COMMAND ${environment} ${command} ${args} COMMAND head -c 1
                         RESULTS_VARIABLE results OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 20)
         list(GET results 0 rc)
-    elseif(output STREQUAL "native" AND RUNNER)
+    elseif((output STREQUAL "native" AND RUNNER) OR (output STREQUAL "wine" AND NOT RUNNER))
         continue()
     elseif(output MATCHES "^(INT|TERM|HUP)$")
         if(RUNNER)

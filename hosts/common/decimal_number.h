@@ -8,5 +8,5 @@
 // [-]DIGITS within a long long; false for anything else, the empty text included.
 bool ParseWholeNumber(std::string_view text, long long* out);
 
-// DIGITS[.DIGITS]; false for anything else.
+// [-]DIGITS[.DIGITS]; false for anything else ("inf" and "nan" fall to the caller's range).
 bool ParseDecimalNumber(std::string_view text, double* out);

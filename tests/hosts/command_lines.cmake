@@ -5,7 +5,9 @@
 # "closed" (a reader that leaves after one byte; the tool must end within 20 s), "stdout-closed"
 # or "stderr-closed" (that descriptor closed when the tool starts), "nospace"
 # (no file may grow past 4 KiB, which still leaves room for the block; natively only), or
-# INT, TERM, HUP: that signal after 2 s (natively only); "native" or "wine": that build only. After every row no status block may
+# INT, TERM, HUP: that signal after 2 s (natively only); "native" or "wine": that build only;
+# "C-c": run in a terminal (tmux, 80x24) until the fragment shows, then one Ctrl-C typed; no
+# process of the run may be left, nor any change to the tools' Plugins folder. After every row no status block may
 # be left: however it ended, the tool let go of its block. A usage error (exit 2) prints
 # nothing on standard output. Run with
 #   cmake -DBIN=<folder of the tools> -DSUFFIX=<.exe or empty> [-DRUNNER=<wine_run.sh>]
@@ -159,6 +161,7 @@ set(rows
     "0|scripts/demo.sh|--version|glyphbox 1.1.0.0, vistune 1.3.0.0"
     "2|scripts/demo.sh|--bogus|unknown option \"--bogus\""
     "2|scripts/demo.sh|extra|unexpected word \"extra\""
+    "130|scripts/demo.sh||lcdhost: built-in TV screen|C-c"
     "2|scripts/demo.sh|--wine,--wine|--wine is given twice"
     "2|scripts/demo.sh|--wine,--bogus|Try \"demo.sh --help\"."
     "2|scripts/test.sh|extra|takes no arguments"
@@ -271,6 +274,31 @@ foreach(row IN LISTS rows)
         string(REGEX REPLACE "^stderr.*" "2" fd "${fd}")
         execute_process(COMMAND sh -c "exec \"$@\" ${fd}>&-" sh ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+    elseif(output STREQUAL "C-c")
+        # The whole foreground process group gets the Ctrl-C, as at a real terminal.
+        file(GLOB plugins_before ${BIN}/Plugins ${BIN}/Plugins/*)
+        execute_process(COMMAND bash -c [=[
+            sock=$1 rc=$2 fragment=$3; shift 3
+            tmux -L "$sock" new-session -d -x 80 -y 24 "$(printf '%q ' "$@"); echo \$? >$rc"
+            for _ in $(seq 1200); do
+                tmux -L "$sock" capture-pane -p | grep -qF -- "$fragment" && break
+                sleep 0.1
+            done
+            tmux -L "$sock" capture-pane -p >&2
+            tmux -L "$sock" send-keys C-c
+            for _ in $(seq 300); do [ -s "$rc" ] && break; sleep 0.1; done
+            tmux -L "$sock" kill-server 2>/dev/null
+            exit "$(cat "$rc" 2>/dev/null || echo 124)"]=] sh glyphbox-test-${token} ${dir}/rc "${fragment}"
+                env GLYPHBOX_TEST_MARK=C-c-${token} ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 200)
+        file(REMOVE ${dir}/rc)
+        file(GLOB plugins_after ${BIN}/Plugins ${BIN}/Plugins/*)
+        execute_process(COMMAND sh -c "grep -l C-c-${token} /proc/[0-9]*/environ 2>/dev/null"
+                        OUTPUT_VARIABLE left)
+        if(NOT plugins_before STREQUAL plugins_after OR NOT left STREQUAL "")
+            string(APPEND err "\nleft behind: ${plugins_after} ${left}")
+            set(rc "left behind")
+        endif()
     elseif(output STREQUAL "nospace")
         if(RUNNER)
             continue()

@@ -13,6 +13,7 @@
 #include "hosts/common/text_file.h"
 #include "hosts/common/wall_clock.h"
 #include "hosts/tv_host/scenario.h"
+#include "hosts/tv_host/settings_check.h"
 #include "hosts/tv_host/tuner_plugin_host.h"
 #include "hosts/tv_host/tv_state.h"
 #include "platform/regular_file.h"
@@ -67,13 +68,26 @@ public:
         plugin_.Start(platform::TvWindowHandle(window_));
         plugin_.ChannelChange();  // the host tunes its first service
         platform::RunTvWindow(window_, kTickMs);
+        bool enabled = platform::TvMenuItemChecked(window_, 40061);
+        bool signal = platform::TvMenuItemChecked(window_, 40062);
         plugin_.Exit();
         platform::CloseTvWindow(window_);
+        TellIfSettingsWereLost(enabled, signal);
         if (failed_ || !OutputSucceeded(kTool)) return 1;
         return platform::StopRequested();
     }
 
 private:
+    void TellIfSettingsWereLost(bool enabled, bool signal) {
+        std::string path;
+        if (PluginSettingsSaved(enabled, signal, &path)) return;
+        std::fprintf(stderr,
+                     "tvhost: the plug-in could not save its settings in %s (is the disk full or "
+                     "read-only?); the changes made in this run are lost\n",
+                     path.c_str());
+        failed_ = true;
+    }
+
     static TvHost& Self(void* context) { return *static_cast<TvHost*>(context); }
 
     static void Query(void* context, std::uint32_t command, void* record) {

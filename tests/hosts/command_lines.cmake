@@ -6,7 +6,7 @@
 # or "stderr-closed" (that descriptor closed when the tool starts), "nospace"
 # (no file may grow past 4 KiB, which still leaves room for the block; natively only), or
 # INT, TERM, HUP: that signal after 2 s (natively only); "native" or "wine": that build only;
-# "C-c": run in a terminal (tmux, 80x24) until the fragment shows, then one Ctrl-C typed; no
+# "ro-plugins": tvhost's Plugins folder read-only (natively only); "C-c": run in a terminal (tmux, 80x24) until the fragment shows, then one Ctrl-C typed; no
 # process of the run may be left, nor any change to the tools' Plugins folder. After every row no status block may
 # be left: however it ended, the tool let go of its block. A usage error (exit 2) prints
 # nothing on standard output. Run with
@@ -140,6 +140,7 @@ set(rows
     "1|tvhost|--log,@DIR@/full.log,--scenario,@DIR@/events.txt|full.log: cannot be written: File too large|nospace"
     "1|lcdhost|--once,--png,@DIR@/x.png|x.png: cannot be written: File too large|nospace"
     "0|tvhost|--scenario,@DIR@/bom.txt,--quiet|"
+    "1|tvhost|--scenario,@DIR@/menu.txt,--quiet|could not save its settings in|ro-plugins"
     "0|blockctl|set,serviceLabel,Kanal 1|this change ends with"
     "0|blockctl|sample,ask,EPGNoTime|!this change ends with"
     "0|blockctl|sample,show|!note:"
@@ -184,6 +185,7 @@ file(MAKE_DIRECTORY ${dir}/tv/Plugins)
 string(ASCII 239 187 191 bom)
 string(ASCII 255 254 utf16)
 file(WRITE ${dir}/bom.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 0.2 quit\n")
+file(WRITE ${dir}/menu.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 menu 40062\nat 0.5 quit\n")
 file(WRITE ${dir}/events.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 volume 5\nat 30 quit\n")
 file(WRITE ${dir}/big-number.txt "service tv 99999999999 \"A\" \"B\" \"\"\n")
 file(WRITE ${dir}/late.txt "service tv 1 \"A\" \"B\" \"\"\nat 100000 quit\n")
@@ -299,6 +301,14 @@ foreach(row IN LISTS rows)
             string(APPEND err "\nleft behind: ${plugins_after} ${left}")
             set(rc "left behind")
         endif()
+    elseif(output STREQUAL "ro-plugins")
+        if(RUNNER)
+            continue()
+        endif()
+        # tvhost's Plugins folder on a read-only mount seen by this run alone.
+        execute_process(COMMAND unshare -rm sh -c "mount -o bind,ro \"$0\" \"$0\" && exec \"$@\""
+                                ${dir}/tv/Plugins ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     elseif(output STREQUAL "nospace")
         if(RUNNER)
             continue()

@@ -16,6 +16,7 @@
 #include "hosts/common/cp1250.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/output.h"
+#include "platform/arguments.h"
 #include "platform/standard_streams.h"
 #include "platform/stop_signal.h"
 #include "status_block/shared_block_mapping.h"
@@ -165,7 +166,7 @@ private:
 StatusBlock* BlockTool::Block() {
     if (mapping_.View() || !CheckBlockName(kTool)) return mapping_.View();
     if (!mapping_.Create(StatusBlockName()))
-        std::fprintf(stderr, "blockctl: cannot create or open the status block\n");
+        PrintError("blockctl: cannot create or open the status block\n");
     return mapping_.View();
 }
 
@@ -175,7 +176,7 @@ const DisplayPluginHost* BlockTool::Plugin() {
     auto plugin = std::make_unique<DisplayPluginHost>();
     std::string error;
     if (!plugin->Load(pluginPath_, &error)) {
-        std::fprintf(stderr, "blockctl: %s\n", error.c_str());
+        PrintError("blockctl: %s\n", error.c_str());
         return nullptr;
     }
     plugin->Init();
@@ -206,7 +207,7 @@ bool BlockTool::Set(const char* name, const char* value) {
     if (!field || !block) return false;
     std::string error;
     if (!WriteBlockField(*block, *field, value, &error)) {
-        std::fprintf(stderr, "blockctl: %s\n", error.c_str());
+        PrintError("blockctl: %s\n", error.c_str());
         return false;
     }
     changed_ = true;
@@ -296,10 +297,11 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     platform::HoldStandardStreams();
+    platform::UseUtf8Arguments(&argc, &argv);
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {
-        std::fprintf(stderr, "blockctl: %s\n", fault.what());
+        PrintError("blockctl: %s\n", fault.what());
         return 1;
     }
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "hosts/common/decimal_number.h"
+#include "hosts/common/output.h"
 
 #include "project_version.h"
 
@@ -86,6 +87,6 @@ std::string VersionLine(const char* tool) {
 }
 
 int UsageError(const char* tool, const std::string& message) {
-    std::fprintf(stderr, "%s: %s\nTry \"%s --help\".\n", tool, message.c_str(), tool);
+    PrintError("%s: %s\nTry \"%s --help\".\n", tool, message.c_str(), tool);
     return 2;
 }

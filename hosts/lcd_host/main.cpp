@@ -12,7 +12,6 @@
 
 #include "hosts/common/block_name_check.h"
 #include "hosts/common/command_line.h"
-#include "hosts/common/decimal_number.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/output.h"
 #include "hosts/common/text_file.h"
@@ -26,6 +25,7 @@
 #include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
 #include "platform/regular_file.h"
+#include "platform/arguments.h"
 #include "platform/standard_streams.h"
 #include "platform/stop_signal.h"
 
@@ -89,17 +89,7 @@ struct Options {
 bool ParseSize(CommandLine& line, Options* options) {
     const char* value = line.Value("--size");
     if (!value) return false;
-    std::string_view text = value;
-    std::size_t x = text.find('x');
-    long long width = 0, height = 0;
-    if (x != std::string_view::npos && ParseWholeNumber(text.substr(0, x), &width) &&
-        ParseWholeNumber(text.substr(x + 1), &height) && width >= 1 && width <= 80 &&
-        height >= 1 && height <= 8) {
-        options->width = static_cast<int>(width);
-        options->height = static_cast<int>(height);
-        options->sizeGiven = true;
-        return true;
-    }
+    if (ParseLcdSize(value, &options->width, &options->height)) return options->sizeGiven = true;
     return line.Fail(std::string("--size takes WxH with W from 1 to 80 and H from 1 to 8 (e.g. 20x4), not \"") +
                      value + "\"");
 }
@@ -169,20 +159,23 @@ bool ParseOptions(CommandLine& line, Options* options) {
     return true;
 }
 
-bool LoadScreen(const Options& options, std::vector<ScreenRow>* rows) {
+// A screen file that says its size gets an LCD of that size unless --size is given.
+bool LoadScreen(Options* given, std::vector<ScreenRow>* rows) {
+    Options& options = *given;
     std::string text = kDefaultScreen;
     std::string error;
     if (!options.screenFile.empty() && !ReadUtf8TextFile(options.screenFile, &text, &error)) {
-        std::fprintf(stderr, "lcdhost: %s: %s\n", options.screenFile.c_str(), error.c_str());
+        PrintError("lcdhost: %s: %s\n", options.screenFile.c_str(), error.c_str());
         return false;
     }
+    if (!options.sizeGiven) DeclaredScreenSize(text, &options.width, &options.height);
     // The built-in screen is cut to whatever size is asked for; a file must fit the LCD. A
     // server's display is measured only once it answers, and told about then.
     bool sizeKnown = !options.lcdproc || options.sizeGiven;
     if (ParseScreen(text, rows, &error) &&
         (options.screenFile.empty() || !sizeKnown || CheckScreenFits(*rows, options.width, options.height, &error)))
         return true;
-    std::fprintf(stderr, "lcdhost: %s: %s\n",
+    PrintError("lcdhost: %s: %s\n",
                  options.screenFile.empty() ? "built-in screen" : options.screenFile.c_str(), error.c_str());
     return false;
 }
@@ -193,7 +186,7 @@ bool OutputPathsWritable(const Options& options) {
     for (const std::string* path : {&options.png, &options.log}) {
         std::string error;
         if (path->empty() || platform::CheckWritablePath(*path, &error)) continue;
-        std::fprintf(stderr, "lcdhost: %s: %s\n", path->c_str(), error.c_str());
+        PrintError("lcdhost: %s: %s\n", path->c_str(), error.c_str());
         return false;
     }
     return true;
@@ -202,7 +195,7 @@ bool OutputPathsWritable(const Options& options) {
 bool WriteFile(const std::string& path, const std::string& bytes, bool append) {
     std::string error;
     if (platform::WriteRegularFile(path, bytes, append, &error)) return true;
-    std::fprintf(stderr, "lcdhost: %s: %s\n", path.c_str(), error.c_str());
+    PrintError("lcdhost: %s: %s\n", path.c_str(), error.c_str());
     return false;
 }
 
@@ -248,7 +241,7 @@ bool Show(const LcdScreen& screen, const Options& options, int frame, double ela
         PrintFormat("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
     } else if (!options.lcdproc &&
                !platform::DrawTerminalScreen(TerminalLines(screen, options, text))) {
-        return std::fprintf(stderr, "lcdhost: cannot draw on the terminal\n"), false;
+        return PrintError("lcdhost: cannot draw on the terminal\n"), false;
     }
     if (!OutputSucceeded(kTool)) return false;
     return options.png.empty() ||
@@ -258,7 +251,7 @@ bool Show(const LcdScreen& screen, const Options& options, int frame, double ela
 // Once per `kind`: a server that gives another size on every connection would otherwise
 // repeat it at every reconnect.
 void SayOnce(std::set<std::string>* said, const std::string& kind, const std::string& message) {
-    if (said->insert(kind).second) std::fprintf(stderr, "lcdhost: %s\n", message.c_str());
+    if (said->insert(kind).second) PrintError("lcdhost: %s\n", message.c_str());
 }
 
 // Without --size the LCD takes the server's display size (within lcdhost's 80 x 8); a screen
@@ -286,7 +279,7 @@ std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
     if (!options.lcdproc) return nullptr;
     return std::make_unique<LcdprocLink>(
         options.lcdprocHost, options.lcdprocPort,
-        [](const std::string& message) { std::fprintf(stderr, "lcdhost: %s\n", message.c_str()); }, !options.once);
+        [](const std::string& message) { PrintError("lcdhost: %s\n", message.c_str()); }, !options.once);
 }
 
 // The cursor is hidden while the panel is drawn; this gives it back however the run ends.
@@ -347,7 +340,7 @@ int RunFrames(const Options& options, const std::vector<ScreenRow>& rows,
     if (int stop = platform::StopRequested()) return stop;
     // One frame asked for and no server to draw it on: that is a failure.
     if (options.once && link && !link->IsConnected())
-        return std::fprintf(stderr, "lcdhost: nothing was drawn on LCDd at %s\n", link->Address().c_str()), 1;
+        return PrintError("lcdhost: nothing was drawn on LCDd at %s\n", link->Address().c_str()), 1;
     return OutputSucceeded(kTool) ? 0 : 1;
 }
 
@@ -358,12 +351,12 @@ int Run(int argc, char** argv) {
     CommandLine line(argc, argv);
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
     std::vector<ScreenRow> rows;
-    if (!LoadScreen(options, &rows) || !OutputPathsWritable(options)) return 2;
+    if (!LoadScreen(&options, &rows) || !OutputPathsWritable(options)) return 2;
     if (!CheckBlockName(kTool)) return 1;
     DisplayPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {
-        std::fprintf(stderr, "lcdhost: %s\n", error.c_str());
+        PrintError("lcdhost: %s\n", error.c_str());
         return options.pluginGiven ? 2 : 1;  // a file named on the line is a usage error
     }
     plugin.Init();
@@ -381,10 +374,11 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     platform::HoldStandardStreams();
+    platform::UseUtf8Arguments(&argc, &argv);
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {
-        std::fprintf(stderr, "lcdhost: %s\n", fault.what());
+        PrintError("lcdhost: %s\n", fault.what());
         return 1;
     }
 }

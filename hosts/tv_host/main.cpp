@@ -17,6 +17,7 @@
 #include "hosts/tv_host/tuner_plugin_host.h"
 #include "hosts/tv_host/tv_state.h"
 #include "platform/regular_file.h"
+#include "platform/arguments.h"
 #include "platform/standard_streams.h"
 #include "platform/stop_signal.h"
 #include "platform/tv_window.h"
@@ -61,7 +62,7 @@ public:
                                           &TvHost::Show};
         window_ = platform::OpenTvWindow("tvhost", plugin_.Library(), handlers);
         if (!window_) {
-            std::fprintf(stderr, "tvhost: cannot open the host window\n");
+            PrintError("tvhost: cannot open the host window\n");
             return 1;
         }
         start_ = std::chrono::steady_clock::now();
@@ -134,7 +135,7 @@ private:
                            "\n";
         std::string error;
         if (platform::WriteRegularFile(options_.log, line, true, &error)) return;
-        std::fprintf(stderr, "tvhost: %s: %s\n", options_.log.c_str(), error.c_str());
+        PrintError("tvhost: %s: %s\n", options_.log.c_str(), error.c_str());
         failed_ = true;
     }
 
@@ -201,7 +202,7 @@ bool ParseOptions(CommandLine& line, Options* options) {
 bool LogWritable(const Options& options) {
     std::string error;
     if (options.log.empty() || platform::CheckWritablePath(options.log, &error)) return true;
-    std::fprintf(stderr, "tvhost: %s: %s\n", options.log.c_str(), error.c_str());
+    PrintError("tvhost: %s: %s\n", options.log.c_str(), error.c_str());
     return false;
 }
 
@@ -209,12 +210,12 @@ bool LoadScenario(const Options& options, Scenario* scenario) {
     std::string text(DefaultScenarioText());
     std::string error;
     if (!options.scenarioFile.empty() && !ReadUtf8TextFile(options.scenarioFile, &text, &error)) {
-        std::fprintf(stderr, "tvhost: %s: %s\n", options.scenarioFile.c_str(), error.c_str());
+        PrintError("tvhost: %s: %s\n", options.scenarioFile.c_str(), error.c_str());
         return false;
     }
     if (ParseScenario(text, scenario, &error)) return true;
     const char* source = options.scenarioFile.empty() ? "built-in scenario" : options.scenarioFile.c_str();
-    std::fprintf(stderr, "tvhost: %s: %s\n", source, error.c_str());
+    PrintError("tvhost: %s: %s\n", source, error.c_str());
     return false;
 }
 
@@ -230,7 +231,7 @@ int Run(int argc, char** argv) {
     TunerPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {
-        std::fprintf(stderr, "tvhost: %s\n", error.c_str());
+        PrintError("tvhost: %s\n", error.c_str());
         return options.pluginGiven ? 2 : 1;  // a file named on the line is a usage error
     }
     if (!options.quiet) Print("[tvhost] loaded " + plugin.Name() + "\n");
@@ -241,10 +242,11 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     platform::HoldStandardStreams();
+    platform::UseUtf8Arguments(&argc, &argv);
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {
-        std::fprintf(stderr, "tvhost: %s\n", fault.what());
+        PrintError("tvhost: %s\n", fault.what());
         return 1;
     }
 }

@@ -2,17 +2,19 @@
 # fragment that must appear in stderr (or, for exit 0, in either stream; "!" before it: must
 # appear in neither), and a fifth field: either VARIABLE=VALUE, set for that row alone, or
 # where standard output goes when not to a pipe read to its end: "full" (/dev/full),
-# "closed" (a reader that leaves after one byte; the tool must end within 20 s), "stdout-closed"
-# or "stderr-closed" (that descriptor closed when the tool starts), "nospace"
+# "closed" (a reader that leaves after one byte; the tool must end within 20 s),
+# "stdout-closed" or "stderr-closed" (that descriptor closed when the tool starts), "nospace"
 # (no file may grow past 4 KiB, which still leaves room for the block; natively only), or
 # INT, TERM, HUP: that signal after 2 s (natively only); "native" or "wine": that build only;
-# "ro-plugins": tvhost's Plugins folder read-only (natively only); "C-c": run in a terminal (tmux, 80x24) until the fragment shows, then one Ctrl-C typed; no
-# process of the run may be left, nor any change to the tools' Plugins folder. After every row no status block may
-# be left: however it ended, the tool let go of its block. A usage error (exit 2) prints
-# nothing on standard output. Run with
+# "ro-plugins": tvhost's Plugins folder read-only (natively only); "tty": run in a terminal
+# (tmux, 80x24), the fragment looked for in its cells; "C-c": the same, one Ctrl-C typed once
+# the fragment shows. After a terminal's row no process of the run may be left, nor any change
+# to the tools' Plugins folder. After every row no status block may be left: however it ended,
+# the tool let go of its block. A usage error (exit 2) prints nothing on standard output. Run
 #   cmake -DBIN=<folder of the tools> -DSUFFIX=<.exe or empty> [-DRUNNER=<wine_run.sh>]
 #         -DSOURCE=<the source tree, for the scripts' rows; skipped without it> -P this
-# Arguments are separated by commas. Paths under @DIR@ are this run's own fixtures; the tools use a block name of their own.
+# Arguments are separated by commas. Paths under @DIR@ are this run's own fixtures; the tools
+# use a block name of their own.
 cmake_minimum_required(VERSION 3.25)
 set(rows
     "0|lcdhost|--help|usage: lcdhost"
@@ -43,12 +45,17 @@ set(rows
     "2|lcdhost|--lcdproc,tv:|not \"tv:\""
     "2|lcdhost|--lcdproc,-x|unknown option \"-x\""
     "1|lcdhost|--lcdproc,127.0.0.1:1,--once|nothing was drawn on LCDd at 127.0.0.1:1"
-    "1|lcdhost|--lcdproc,127.0.0.1:1,--once|cannot connect (Connection refused)"
+    "1|lcdhost|--lcdproc,127.0.0.1:1,--once|cannot connect (Connection refused). Start LCDd there, or name the server with --lcdproc HOST:PORT"
     "2|blockctl|hold,abc|hold takes a number of seconds"
     "2|blockctl|set,recordSize,5|ambiguous: it may mean signal.recordSize and player.recordSize"
     "2|blockctl|set,nosuchfield,5|no field \"nosuchfield\""
     "2|blockctl|set,serviceLabel|set FIELD needs a value"
-    "2|blockctl|set,serviceLabel,Changed,set,caption,★|player.caption: \"★\" has no Windows-1250 byte|native"
+    "2|blockctl|set,serviceLabel,Changed,set,caption,★|player.caption: \"★\" has no Windows-1250 byte"
+    "0|blockctl|set,serviceLabel,Kanał Łódź,ask,ServiceLabel|Kanał Łódź"
+    "0|blockctl|set,serviceLabel,Kanał Łódź,ask,ServiceLabel|Kanał Łódź|tty"
+    "2|tvhost|--scenario,@DIR@/złe ★.txt|złe ★.txt: no such file"
+    "0|lcdhost|--once,--png,@DIR@/łódź ★.png|"
+    "1|lcdhost|--once,--png,@DIR@/bad<name>.png|(Windows error 123)|wine"
     "2|blockctl|dump,set,volume,abc|player.volume takes a whole number (0 to 100), not \"abc\""
     "2|blockctl|set,playState,1|\"1\" is not a value of player.playState (0 stopped, 2 playing, 3 paused)"
     "2|blockctl|set,serviceKind,3|\"3\" is not a value of player.serviceKind"
@@ -126,7 +133,7 @@ set(rows
     "1|tvhost|--scenario,@DIR@/bom.txt|cannot write to standard output: No space left on device|full"
     "1|blockctl|fields|cannot write to standard output: No space left on device|full"
     "1|blockctl|--version|cannot write to standard output|full"
-    "1|lcdhost|--frames,--seconds,60|cannot write to standard output|closed"
+    "1|lcdhost|--frames,--seconds,60|cannot write to standard output: Broken pipe|closed"
     "1|lcdhost|--once|cannot write to standard output: Bad file descriptor|stdout-closed"
     "1|tvhost|--scenario,@DIR@/bom.txt|cannot write to standard output: Bad file descriptor|stdout-closed"
     "1|blockctl|sample,dump|cannot write to standard output: Bad file descriptor|stdout-closed"
@@ -276,21 +283,25 @@ foreach(row IN LISTS rows)
         string(REGEX REPLACE "^stderr.*" "2" fd "${fd}")
         execute_process(COMMAND sh -c "exec \"$@\" ${fd}>&-" sh ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
-    elseif(output STREQUAL "C-c")
-        # The whole foreground process group gets the Ctrl-C, as at a real terminal.
+    elseif(output MATCHES "^(C-c|tty)$")
+        # A terminal's cells, read back: on Windows a console, which only WriteConsoleW fills
+        # right. A Ctrl-C typed there reaches the whole foreground process group.
         file(GLOB plugins_before ${BIN}/Plugins ${BIN}/Plugins/*)
+        string(REPLACE "tty" "" keys "${output}")
         execute_process(COMMAND bash -c [=[
-            sock=$1 rc=$2 fragment=$3; shift 3
-            tmux -L "$sock" new-session -d -x 80 -y 24 "$(printf '%q ' "$@"); echo \$? >$rc"
+            sock=$1 rc=$2 fragment=$3 keys=$4; shift 4
+            tmux -L "$sock" new-session -d -x 80 -y 24 "$(printf '%q ' "$@"); echo \$? >$rc; sleep 60"
             for _ in $(seq 1200); do
+                [ -n "$keys" ] || break
                 tmux -L "$sock" capture-pane -p | grep -qF -- "$fragment" && break
                 sleep 0.1
             done
-            tmux -L "$sock" capture-pane -p >&2
-            tmux -L "$sock" send-keys C-c
-            for _ in $(seq 300); do [ -s "$rc" ] && break; sleep 0.1; done
+            [ -z "$keys" ] || tmux -L "$sock" capture-pane -p >&2
+            [ -z "$keys" ] || tmux -L "$sock" send-keys "$keys"
+            for _ in $(seq 1200); do [ -s "$rc" ] && break; sleep 0.1; done
+            [ -n "$keys" ] || tmux -L "$sock" capture-pane -p >&2
             tmux -L "$sock" kill-server 2>/dev/null
-            exit "$(cat "$rc" 2>/dev/null || echo 124)"]=] sh glyphbox-test-${token} ${dir}/rc "${fragment}"
+            exit "$(cat "$rc" 2>/dev/null || echo 124)"]=] sh glyphbox-test-${token} ${dir}/rc "${fragment}" "${keys}"
                 env GLYPHBOX_TEST_MARK=C-c-${token} ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 200)
         file(REMOVE ${dir}/rc)

@@ -54,6 +54,7 @@ set(rows
     "0|blockctl|set,serviceLabel,Kanał Łódź,ask,ServiceLabel|Kanał Łódź"
     "0|blockctl|set,serviceLabel,Kanał Łódź,ask,ServiceLabel|Kanał Łódź|tty"
     "2|tvhost|--scenario,@DIR@/złe ★.txt|złe ★.txt: no such file"
+    "0|tvhost|--scenario,@DIR@/zażółć ★.txt,--quiet|"
     "0|lcdhost|--once,--png,@DIR@/łódź ★.png|"
     "1|lcdhost|--once,--png,@DIR@/bad<name>.png|(Windows error 123)|wine"
     "2|blockctl|dump,set,volume,abc|player.volume takes a whole number (0 to 100), not \"abc\""
@@ -193,6 +194,7 @@ string(ASCII 239 187 191 bom)
 string(ASCII 255 254 utf16)
 file(WRITE ${dir}/bom.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 0.2 quit\n")
 file(WRITE ${dir}/menu.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 menu 40062\nat 0.5 quit\n")
+file(WRITE "${dir}/zażółć ★.txt" "service tv 1 \"A\" \"B\" \"\"\nat 0.2 quit\n")
 file(WRITE ${dir}/events.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 volume 5\nat 30 quit\n")
 file(WRITE ${dir}/big-number.txt "service tv 99999999999 \"A\" \"B\" \"\"\n")
 file(WRITE ${dir}/late.txt "service tv 1 \"A\" \"B\" \"\"\nat 100000 quit\n")

@@ -34,13 +34,13 @@ constexpr char kUsage[] =
     "  set FIELD VALUE    write one field (text in UTF-8, stored as Windows-1250)\n"
     "  clear              zero the whole block\n"
     "  sample             fill the block with a sample state\n"
-    "  ask NAME [SLOT]    print the display plug-in's answer (function1; with a slot, "
-    "function2)\n"
-    "  show               print every text and glyph field the display plug-in answers\n"
+    "  ask NAME [SLOT]    print the display plug-in's answer (function1; with a\n"
+    "                     slot, function2)\n"
+    "  show               print every text and glyph field the plug-in answers\n"
     "  hold SECONDS       keep the block open so other programs can see it\n"
     "  fields             list the field names and the values each may hold\n"
-    "The block lives while a program holds it: a change made when no tvhost or lcdhost runs\n"
-    "is gone when blockctl ends unless a hold follows it.\n";
+    "The block lives while a program holds it: a change made when no tvhost or\n"
+    "lcdhost runs is gone when blockctl ends unless a hold follows it.\n";
 
 constexpr const char* kCommands[] = {"dump",  "set",  "clear", "sample",
                                      "ask",   "show", "hold",  "fields"};

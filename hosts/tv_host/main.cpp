@@ -31,15 +31,17 @@ constexpr std::uint32_t kPlayerQuery = 0x01023011;
 constexpr char kTool[] = "tvhost";
 
 constexpr char kUsage[] =
-    "usage: tvhost [--scenario FILE] [--plugin PATH] [--seconds N] [--quiet] [--log FILE]\n"
+    "usage: tvhost [--scenario FILE] [--plugin PATH] [--seconds N] [--quiet]\n"
+    "              [--log FILE]\n"
     "       tvhost --help | --version\n"
-    "Loads the tuner plug-in and plays a scenario; ends at the scenario's quit event or after\n"
-    "N seconds, whichever comes first.\n"
-    "  --scenario FILE  the scenario (UTF-8); default: the built-in one, about 30 seconds\n"
+    "Loads the tuner plug-in and plays a scenario; ends at the scenario's quit event\n"
+    "or after N seconds, whichever comes first.\n"
+    "  --scenario FILE  the scenario (UTF-8); default: the built-in one, about 30 s\n"
     "  --plugin PATH    the tuner plug-in; default: glyphbox beside tvhost\n"
-    "  --seconds N      stop after N seconds (above 0)\n"
+    "  --seconds N      stop after N seconds (above 0; e.g. 30 or 2.5)\n"
     "  --quiet          print nothing while running (the About box included)\n"
-    "  --log FILE       append each event played to FILE, stamped with the wall clock in ms\n";
+    "  --log FILE       append each event played to FILE, stamped with the wall\n"
+    "                   clock in ms\n";
 
 struct Options {
     std::string scenarioFile;

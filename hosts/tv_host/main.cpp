@@ -162,13 +162,16 @@ private:
         return line + platform::TvMenuItemText(window_, 40063);
     }
 
-    // One line whenever what a person would see changes.
+    // A line whenever what a person would see changes: the player's state and the menu on
+    // lines of their own, so neither wraps in an 80-column console.
     void Report() {
         if (options_.quiet) return;
-        std::string line = state_.Describe() + " || " + DescribeMenu();
-        if (line == lastReport_) return;
-        lastReport_ = line;
-        PrintFormat("[tvhost %5.1fs] %s\n", ElapsedMs() / 1000.0, line.c_str());
+        std::string state = state_.Describe(), menu = "menu: " + DescribeMenu();
+        for (auto [line, last] : {std::pair{&state, &lastState_}, std::pair{&menu, &lastMenu_}}) {
+            if (*line == *last) continue;
+            *last = *line;
+            PrintFormat("[tvhost %5.1fs] %s\n", ElapsedMs() / 1000.0, line->c_str());
+        }
     }
 
     TvState state_;
@@ -178,7 +181,8 @@ private:
     const Options& options_;
     platform::TvWindow* window_ = nullptr;
     std::chrono::steady_clock::time_point start_;
-    std::string lastReport_;
+    std::string lastState_;
+    std::string lastMenu_;
     bool failed_ = false;
 };
 

@@ -19,6 +19,9 @@ bool TerminalSize(int* columns, int* rows);
 // C library gives a reason, when the text could not be written.
 bool WriteStandardOutput(std::string_view utf8);
 
+// Writes UTF-8 text to standard error, as WriteStandardOutput does to standard output.
+bool WriteStandardError(std::string_view utf8);
+
 // Takes the terminal for a picture redrawn in place and hides the cursor. False where the
 // terminal cannot place text (no terminal, TERM=dumb): the caller prints plain frames.
 bool BeginTerminalScreen();

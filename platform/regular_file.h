@@ -1,5 +1,6 @@
-// Files the host tools read and write by name. Only regular files are taken: a fifo or a
-// device named by mistake must neither block the tool nor feed it without end.
+// Files the host tools read and write by name. Only regular files are read: a fifo or a device
+// named by mistake must neither block the tool nor feed it without end. Outputs may also be a
+// device (/dev/null, NUL) or a pipe.
 #pragma once
 
 #include <cstddef>
@@ -14,14 +15,15 @@ namespace platform {
 bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string* bytes,
                      std::string* error);
 
-// Writes `bytes` to the regular file at `path`, created when missing, after what it holds
-// (`append`) or in its place. False with `error` ("is a folder, not a file", "is not a
-// regular file ...", or the system's reason, such as "No space left on device") otherwise.
+// Writes `bytes` to the file at `path`, created when missing, after what it holds (`append`)
+// or in its place; to a device or a pipe as they are. False with `error` ("is a folder, not a
+// file", "is a pipe that no program reads", or the system's reason, such as "No space left on
+// device") otherwise.
 bool WriteRegularFile(const std::string& path, std::string_view bytes, bool append,
                       std::string* error);
 
-// Whether `path` can take a later WriteRegularFile, without opening it: a regular file, or no
-// file yet in a folder that exists. False with `error` saying why not.
+// Whether `path` can take a later WriteRegularFile, without opening it: a regular file, a
+// device or a pipe, or no file yet in a folder that exists. False with `error` saying why not.
 bool CheckWritablePath(const std::string& path, std::string* error);
 
 }  // namespace platform

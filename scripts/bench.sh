@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/script_options.sh
 usage="usage: scripts/bench.sh [--benchmark_...]
-Runs the benchmarks natively (Release), then the Windows build under Wine; the options go to
-every benchmark program."
+Runs the benchmarks natively (Release), then the Windows build under Wine; the
+options go to every benchmark program."
 ALLOWED_OPTIONS="--benchmark_*" handle_common_options "$usage" "$@"
 
 scripts/install_deps.sh bench

@@ -12,7 +12,16 @@ terminal; otherwise plain-text frames are printed.
   --wine   run the Windows DLLs and both hosts under Wine instead
 The tools are built in build/native/bin (build/win32/bin or build/win64/bin with --wine)."
 ALLOWED_OPTIONS="--wine" handle_common_options "$usage" "$@"
-[ $# -le 1 ] || { echo "demo.sh: takes at most one option" >&2; exit 2; }
+for word in "$@"; do
+    [[ $word == -* ]] || usage_error "unexpected word \"$word\": the demo takes options only"
+done
+
+# One Ctrl-C ends the whole demo at once. The terminal sends it to lcdhost and to us; tvhost,
+# started in the background, ignores it as every background job of a script does, so the EXIT
+# trap below tells it with SIGTERM. Traps run once the foreground command has ended.
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
 
 seconds=30
 preset=native
@@ -43,13 +52,20 @@ settings=$bin/Plugins/glyphbox.ini
 had_folder=false; [ -d "$bin/Plugins" ] && had_folder=true
 had_settings=false; [ -f "$settings" ] && had_settings=true
 had_lock=false; [ -e "$settings.lock" ] && had_lock=true
-mkdir -p "$bin/Plugins"
-$had_settings && cp -p "$settings" "$settings.before-demo"
+tv=
+stop_tvhost() {
+    [ -z "$tv" ] || kill -TERM "$tv" 2>/dev/null || true
+    [ -z "$tv" ] || wait "$tv" 2>/dev/null || true
+}
 restore_settings() {
-    if $had_settings; then mv -f "$settings.before-demo" "$settings"; else rm -f "$settings"; fi
+    # A signal may come before the copy was made: the settings are then still the user's.
+    if $had_settings; then mv -f "$settings.before-demo" "$settings" 2>/dev/null || true; else rm -f "$settings"; fi
     $had_lock || rm -f "$settings.lock"
     $had_folder || rmdir "$bin/Plugins" 2>/dev/null || true
 }
+trap 'stop_tvhost; restore_settings' EXIT
+mkdir -p "$bin/Plugins"
+$had_settings && cp -p "$settings" "$settings.before-demo"
 printf '[Options]\r\nEnabled=1\r\nRefresh=500\r\nSignal=1\r\n' >"$settings"
 
 if [ ${#runner[@]} -gt 0 ]; then
@@ -60,7 +76,6 @@ fi
 started=$(date +%s)
 "${runner[@]}" "$bin/tvhost$suffix" --quiet --seconds $((seconds + 2)) &
 tv=$!
-trap 'kill $tv 2>/dev/null || true; wait $tv 2>/dev/null || true; restore_settings' EXIT
 sleep 1
 "${runner[@]}" "$bin/lcdhost$suffix" --seconds "$seconds" || true
 wait $tv 2>/dev/null || true

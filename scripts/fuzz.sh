@@ -10,8 +10,9 @@ cd "$(dirname "$0")/.."
 source scripts/script_options.sh
 usage="usage: scripts/fuzz.sh [SECONDS]
        scripts/fuzz.sh --runs N [--target NAME] [--grow]
-Runs every libFuzzer target of the fuzz preset for SECONDS each (default 30), or for N
-executions each; --target picks one target, --grow keeps what adds coverage in fuzz/corpus."
+Runs every libFuzzer target of the fuzz preset for SECONDS each (default 30), or
+for N executions each; --target picks one target, --grow keeps what adds
+coverage in fuzz/corpus."
 ALLOWED_OPTIONS="--runs --target --grow" handle_common_options "$usage" "$@"
 
 seconds=30

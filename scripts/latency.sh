@@ -8,8 +8,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/script_options.sh
 usage="usage: scripts/latency.sh [ZAPS] [--poll MS] [--wine]
-Measures how long a zap takes to reach the LCD over ZAPS zaps (default 50), with the
-plug-in polling every MS milliseconds (default 500) and the LCD refreshing every second."
+Measures how long a zap takes to reach the LCD over ZAPS zaps (default 50), with
+the plug-in polling every MS milliseconds (default 500) and the LCD refreshing
+every second."
 ALLOWED_OPTIONS="--wine --poll" handle_common_options "$usage" "$@"
 
 zaps=50

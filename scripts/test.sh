@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/script_options.sh
 usage="usage: scripts/test.sh
-Runs every test: native, AddressSanitizer/UBSan, ThreadSanitizer, the fuzzers for
-FUZZ_SECONDS each (default 30) and the Windows build under Wine."
+Runs every test: native, AddressSanitizer/UBSan, ThreadSanitizer, the fuzzers
+for FUZZ_SECONDS each (default 30) and the Windows build under Wine."
 handle_common_options "$usage" "$@"
 [ $# -eq 0 ] || { echo "test.sh: takes no arguments" >&2; exit 2; }
 

@@ -16,6 +16,8 @@
 #include "hosts/common/cp1250.h"
 #include "hosts/common/display_plugin_host.h"
 #include "hosts/common/output.h"
+#include "platform/arguments.h"
+#include "platform/standard_streams.h"
 #include "platform/stop_signal.h"
 #include "status_block/shared_block_mapping.h"
 #include "status_block/status_block_name.h"
@@ -32,13 +34,13 @@ constexpr char kUsage[] =
     "  set FIELD VALUE    write one field (text in UTF-8, stored as Windows-1250)\n"
     "  clear              zero the whole block\n"
     "  sample             fill the block with a sample state\n"
-    "  ask NAME [SLOT]    print the display plug-in's answer (function1; with a slot, "
-    "function2)\n"
-    "  show               print every text and glyph field the display plug-in answers\n"
+    "  ask NAME [SLOT]    print the display plug-in's answer (function1; with a\n"
+    "                     slot, function2)\n"
+    "  show               print every text and glyph field the plug-in answers\n"
     "  hold SECONDS       keep the block open so other programs can see it\n"
     "  fields             list the field names and the values each may hold\n"
-    "The block lives while a program holds it: a change made when no tvhost or lcdhost runs\n"
-    "is gone when blockctl ends unless a hold follows it.\n";
+    "The block lives while a program holds it: a change made when no tvhost or\n"
+    "lcdhost runs is gone when blockctl ends unless a hold follows it.\n";
 
 constexpr const char* kCommands[] = {"dump",  "set",  "clear", "sample",
                                      "ask",   "show", "hold",  "fields"};
@@ -102,35 +104,33 @@ bool ParseStep(CommandLine& line, const std::string& command, Step* step) {
     }
     if (command == "hold") return line.Seconds("hold", &step->seconds);
     if (IsCommand(command.c_str())) return true;
+    if (command[0] == '-') return line.Fail("unknown option \"" + command + "\"");
     return line.Fail("unknown command \"" + command + "\"");
 }
 
 struct Plan {
     std::string pluginPath = PluginBesideExecutable("vistune");
     std::vector<Step> steps;
-    bool help = false;
-    bool version = false;
+    bool pluginGiven = false;
+    bool needsPlugin = false;
 };
 
+// --plugin may stand anywhere among the commands: it is one setting for the whole run.
 bool ParsePlan(CommandLine& line, Plan* plan) {
-    const char* word = line.Next();
-    if (word && (std::strcmp(word, "--help") == 0 || std::strcmp(word, "--version") == 0)) {
-        (word[2] == 'h' ? plan->help : plan->version) = true;
-        return true;
-    }
-    if (word && std::strcmp(word, "--plugin") == 0) {
-        const char* path = line.Value("--plugin");
-        if (!path) return false;
-        plan->pluginPath = path;
-        word = line.Next();
-    }
-    if (!word) return line.Fail("no command given");
-    for (; word; word = line.Next()) {
+    for (const char* word = line.Next(); word; word = line.Next()) {
+        if (std::strcmp(word, "--plugin") == 0) {
+            const char* path = line.Once(word) ? line.Value("--plugin") : nullptr;
+            if (!path) return false;
+            plan->pluginPath = path;
+            plan->pluginGiven = true;
+            continue;
+        }
         Step step;
         if (!ParseStep(line, word, &step)) return false;
+        plan->needsPlugin = plan->needsPlugin || step.command == "ask" || step.command == "show";
         plan->steps.push_back(step);
     }
-    return true;
+    return !plan->steps.empty() || line.Fail("no command given");
 }
 
 class BlockTool {
@@ -139,6 +139,11 @@ public:
 
     // Runs the steps in order; false at the first that fails (its message already printed).
     bool Run(const std::vector<Step>& steps);
+
+    // Called before any step runs, so a plug-in that cannot be loaded stops the run before it
+    // has done half its work. The block is opened first, as the steps would.
+    bool OpenBlock() { return Block() != nullptr; }
+    bool LoadPlugin() { return Plugin() != nullptr; }
 
 private:
     StatusBlock* Block();
@@ -161,7 +166,7 @@ private:
 StatusBlock* BlockTool::Block() {
     if (mapping_.View() || !CheckBlockName(kTool)) return mapping_.View();
     if (!mapping_.Create(StatusBlockName()))
-        std::fprintf(stderr, "blockctl: cannot create or open the status block\n");
+        PrintError("blockctl: cannot create or open the status block\n");
     return mapping_.View();
 }
 
@@ -171,7 +176,7 @@ const DisplayPluginHost* BlockTool::Plugin() {
     auto plugin = std::make_unique<DisplayPluginHost>();
     std::string error;
     if (!plugin->Load(pluginPath_, &error)) {
-        std::fprintf(stderr, "blockctl: %s\n", error.c_str());
+        PrintError("blockctl: %s\n", error.c_str());
         return nullptr;
     }
     plugin->Init();
@@ -202,7 +207,7 @@ bool BlockTool::Set(const char* name, const char* value) {
     if (!field || !block) return false;
     std::string error;
     if (!WriteBlockField(*block, *field, value, &error)) {
-        std::fprintf(stderr, "blockctl: %s\n", error.c_str());
+        PrintError("blockctl: %s\n", error.c_str());
         return false;
     }
     changed_ = true;
@@ -275,12 +280,14 @@ bool BlockTool::Run(const std::vector<Step>& steps) {
 
 int Run(int argc, char** argv) {
     platform::CatchStopSignals();
+    if (const char* asked = HelpOrVersionAsked(argc, argv)) return PrintHelpOrVersion(kTool, kUsage, asked);
     CommandLine line(argc, argv);
     Plan plan;
     if (!ParsePlan(line, &plan)) return UsageError(kTool, line.Error());
-    if (plan.help || plan.version)
-        return PrintHelpOrVersion(kTool, kUsage, plan.help, plan.version);
     BlockTool tool(plan.pluginPath);
+    // A plug-in named on the line that cannot be used is a usage error, as any file named is.
+    if (plan.needsPlugin && !tool.OpenBlock()) return 1;
+    if (plan.needsPlugin && !tool.LoadPlugin()) return plan.pluginGiven ? 2 : 1;
     bool ran = tool.Run(plan.steps);
     if (int stop = platform::StopRequested()) return stop;
     return ran && OutputSucceeded(kTool) ? 0 : 1;
@@ -289,10 +296,12 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::HoldStandardStreams();
+    platform::UseUtf8Arguments(&argc, &argv);
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {
-        std::fprintf(stderr, "blockctl: %s\n", fault.what());
+        PrintError("blockctl: %s\n", fault.what());
         return 1;
     }
 }

@@ -1,11 +1,11 @@
 #include "hosts/common/block_fields.h"
 
 #include <cctype>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 
 #include "hosts/common/cp1250.h"
+#include "hosts/common/decimal_number.h"
 
 namespace {
 
@@ -137,11 +137,7 @@ bool Allowed(const BlockField& field, long long number) {
 bool WriteNumber(unsigned char* at, const BlockField& field, std::string_view value,
                  std::string* error) {
     long long number = 0;
-    const char* first = value.data();
-    const char* last = first + value.size();
-    if (first != last && *first == '+') ++first;
-    auto [end, status] = std::from_chars(first, last, number);
-    bool parsed = status == std::errc() && end == last && first != last;
+    bool parsed = ParseWholeNumber(value, &number);
     if (parsed && Allowed(field, number)) {
         StoreNumber(at, field.kind, number);
         return true;

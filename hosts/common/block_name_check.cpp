@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "hosts/common/output.h"
 #include "status_block/status_block_name.h"
 
 bool CheckBlockName(const char* tool) {

@@ -1,10 +1,11 @@
 #include "hosts/common/command_line.h"
 
 #include <cctype>
-#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "hosts/common/decimal_number.h"
+#include "hosts/common/output.h"
 
 #include "project_version.h"
 
@@ -31,7 +32,7 @@ const char* CommandLine::Value(const char* option) {
 }
 
 bool CommandLine::Text(const std::string& option, std::string* out) {
-    if (!out) return Fail("unknown option \"" + option + "\"");
+    if (!out) return Unknown(option);
     const char* value = Value(option.c_str());
     if (value) *out = value;
     return value != nullptr;
@@ -40,9 +41,11 @@ bool CommandLine::Text(const std::string& option, std::string* out) {
 bool CommandLine::Integer(const char* option, int low, int high, int* out) {
     const char* value = Value(option);
     if (!value) return false;
-    const char* end = value + std::strlen(value);
-    auto [stop, status] = std::from_chars(value, end, *out);
-    if (status == std::errc() && stop == end && *out >= low && *out <= high) return true;
+    long long number = 0;
+    if (ParseWholeNumber(value, &number) && number >= low && number <= high) {
+        *out = static_cast<int>(number);
+        return true;
+    }
     return Fail(std::string(option) + " takes a whole number from " + std::to_string(low) + " to " +
                 std::to_string(high) + ", not \"" + value + "\"");
 }
@@ -50,16 +53,32 @@ bool CommandLine::Integer(const char* option, int low, int high, int* out) {
 bool CommandLine::Seconds(const char* option, double* out) {
     const char* value = Value(option);
     if (!value) return false;
-    char* end = nullptr;
-    *out = std::strtod(value, &end);
-    if (*value != '\0' && *end == '\0' && *out > 0 && *out <= 86400) return true;
+    if (ParseDecimalNumber(value, out) && *out > 0 && *out <= 86400) return true;
     return Fail(std::string(option) +
                 " takes a number of seconds above 0 and at most 86400, not \"" + value + "\"");
+}
+
+bool CommandLine::Once(const std::string& option) {
+    return given_.insert(option).second || Fail(option + " is given twice; give it once");
+}
+
+bool CommandLine::Unknown(const std::string& word) {
+    if (LooksLikeOption(word.c_str())) return Fail("unknown option \"" + word + "\"");
+    return Fail("unexpected word \"" + word + "\": this tool takes options only");
 }
 
 bool CommandLine::Fail(const std::string& message) {
     if (error_.empty()) error_ = message;
     return false;
+}
+
+const char* HelpOrVersionAsked(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1 && std::strcmp(argv[i - 1], "--") == 0) continue;
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "--version") == 0)
+            return argv[i];
+    }
+    return nullptr;
 }
 
 std::string VersionLine(const char* tool) {
@@ -68,6 +87,6 @@ std::string VersionLine(const char* tool) {
 }
 
 int UsageError(const char* tool, const std::string& message) {
-    std::fprintf(stderr, "%s: %s\nTry \"%s --help\".\n", tool, message.c_str(), tool);
+    PrintError("%s: %s\nTry \"%s --help\".\n", tool, message.c_str(), tool);
     return 2;
 }

@@ -2,6 +2,7 @@
 // --version, and usage errors that name the option and the value at fault.
 #pragma once
 
+#include <set>
 #include <string>
 
 class CommandLine {
@@ -26,8 +27,16 @@ class CommandLine {
     // error naming the option, the value and the range, otherwise.
     bool Integer(const char* option, int low, int high, int* out);
 
-    // The value after `option` as a number of seconds above 0 and at most a day.
+    // The value after `option` as a number of seconds above 0 and at most a day; a decimal
+    // fraction is allowed.
     bool Seconds(const char* option, double* out);
+
+    // False, with the error naming it, when `option` was already given: every tool refuses a
+    // repeated option rather than letting one of the two win silently.
+    bool Once(const std::string& option);
+
+    // The usage error for a word that is not one of the tool's options.
+    bool Unknown(const std::string& word);
 
     // Keeps the first error; always false, so a parser can `return Fail(...)`.
     bool Fail(const std::string& message);
@@ -39,7 +48,12 @@ class CommandLine {
     char** argv_;
     int index_ = 0;
     std::string error_;
+    std::set<std::string> given_;
 };
+
+// "--help" or "--version" when either is anywhere on the line (not as the value after "--"):
+// it is answered, whatever else the line says. Null otherwise.
+const char* HelpOrVersionAsked(int argc, char** argv);
 
 // "TOOL (glyphbox-lcd) glyphbox 1.1.0.0, vistune 1.3.0.0", from the versions set in CMake.
 std::string VersionLine(const char* tool);

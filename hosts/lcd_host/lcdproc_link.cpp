@@ -65,7 +65,8 @@ void LcdprocLink::Drop(const std::string& why) {
     else if (wasOpen)
         told = Tell("LCDd at " + Address() + ": leaving the server: " + why + next);
     else if (said_.empty())
-        told = Tell("LCDd at " + Address() + ": cannot connect (" + why + ")" + (retries_ ? "; trying again" : ""));
+        told = Tell("LCDd at " + Address() + ": cannot connect (" + why + ")" + (retries_ ? "; trying again" : "") +
+                    ". Start LCDd there, or name the server with --lcdproc HOST:PORT");
     recoveryUntold_ = recoveryUntold_ || told;
     lost_ = false;
     nextAttempt_ = Clock::now() + delay_;

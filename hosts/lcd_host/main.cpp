@@ -25,6 +25,8 @@
 #include "hosts/lcd_host/terminal_panel.h"
 #include "platform/console.h"
 #include "platform/regular_file.h"
+#include "platform/arguments.h"
+#include "platform/standard_streams.h"
 #include "platform/stop_signal.h"
 
 namespace {
@@ -36,27 +38,32 @@ constexpr char kUsage[] =
     "               [--frames] [--png FILE] [--log FILE] [--seconds N] [--once]\n"
     "               [--lcdproc [HOST][:PORT]] [--ascii]\n"
     "       lcdhost --help | --version\n"
-    "Shows the display plug-in's fields on an emulated LCD (default 20x4), refreshing no\n"
-    "faster than the plug-in allows.\n"
-    "  --screen FILE   the screen file (UTF-8, one line per LCD row); default: a TV screen\n"
+    "Shows the display plug-in's fields on an emulated LCD (default 20x4),\n"
+    "refreshing no faster than the plug-in allows.\n"
+    "  --screen FILE   the screen file (UTF-8, one line per LCD row; a line\n"
+    "                  \"# size WxH\" gives its size); default: a TV screen\n"
     "  --plugin PATH   the display plug-in; default: vistune beside lcdhost\n"
-    "  --refresh MS    milliseconds between refreshes, 1 to 3600000; never below the\n"
-    "                  plug-in's minimum (1000 ms for vistune)\n"
+    "  --refresh MS    milliseconds between refreshes, 1 to 3600000; never below\n"
+    "                  the plug-in's minimum (1000 ms for vistune)\n"
     "  --size WxH      the LCD's size: W 1 to 80 characters, H 1 to 8 rows\n"
-    "  --frames        print plain-text frames (the default when the output is no terminal)\n"
+    "  --frames        print plain-text frames (the default when the output is no\n"
+    "                  terminal)\n"
     "  --png FILE      keep FILE a picture of the current screen\n"
-    "  --log FILE      append the frames to FILE, each stamped with the wall clock in ms\n"
+    "  --log FILE      append the frames to FILE, each stamped with the wall clock\n"
+    "                  in ms\n"
     "  --seconds N     stop after N seconds (above 0); default: run until Ctrl-C\n"
     "  --once          draw one frame and stop\n"
     "  --lcdproc [HOST][:PORT]\n"
-    "                  draw on a real display through an LCDproc server (LCDd; default\n"
-    "                  127.0.0.1:13666) instead of the terminal; --frames, --png and --log\n"
-    "                  still add their output. The size is the server's unless --size is\n"
-    "                  given; a lost server is reconnected to\n"
-    "  --ascii         draw letters past ASCII as a plain ASCII character generator would (a\n"
-    "                  box); by default the Polish letters of Windows-1250 are drawn\n"
-    "In a terminal the panel is drawn in dots sized to fit it, redrawn in place; where even\n"
-    "the smallest dots do not fit, plain frames are drawn instead.\n";
+    "                  draw on a real display through an LCDproc server (LCDd;\n"
+    "                  default 127.0.0.1:13666) instead of the terminal; --frames,\n"
+    "                  --png and --log still add their output. The size is the\n"
+    "                  server's unless --size is given; a lost server is\n"
+    "                  reconnected to\n"
+    "  --ascii         draw letters past ASCII as a plain ASCII character generator\n"
+    "                  would (a box); by default the Polish letters of Windows-1250\n"
+    "                  are drawn\n"
+    "In a terminal the panel is drawn in dots sized to fit it, redrawn in place;\n"
+    "where even the smallest dots do not fit, plain frames are drawn instead.\n";
 
 constexpr char kDefaultScreen[] =
     "{f2:Type:1} {f1:ServiceLabel}\n"
@@ -80,23 +87,14 @@ struct Options {
     std::string log;
     double seconds = 0;
     bool once = false;
-    bool help = false;
-    bool version = false;
+    bool pluginGiven = false;
     CharacterSet characters = CharacterSet::kWindows1250;
 };
 
 bool ParseSize(CommandLine& line, Options* options) {
     const char* value = line.Value("--size");
     if (!value) return false;
-    int width = 0, height = 0;
-    char rest = 0;
-    if (std::sscanf(value, "%dx%d%c", &width, &height, &rest) == 2 && width >= 1 && width <= 80 &&
-        height >= 1 && height <= 8) {
-        options->width = width;
-        options->height = height;
-        options->sizeGiven = true;
-        return true;
-    }
+    if (ParseLcdSize(value, &options->width, &options->height)) return options->sizeGiven = true;
     return line.Fail(std::string("--size takes WxH with W from 1 to 80 and H from 1 to 8 (e.g. 20x4), not \"") +
                      value + "\"");
 }
@@ -144,8 +142,6 @@ bool ParseLcdproc(CommandLine& line, Options* options) {
 }
 
 bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
-    if (word == "--help") return options->help = true;
-    if (word == "--version") return options->version = true;
     if (word == "--frames") return options->frames = options->framesGiven = true;
     if (word == "--lcdproc") return ParseLcdproc(line, options);
     if (word == "--once") return options->once = true;
@@ -153,6 +149,7 @@ bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
     if (word == "--size") return ParseSize(line, options);
     if (word == "--refresh") return line.Integer("--refresh", 1, 3600000, &options->refreshMs);
     if (word == "--seconds") return line.Seconds("--seconds", &options->seconds);
+    options->pluginGiven = options->pluginGiven || word == "--plugin";
     std::string* text = word == "--screen" ? &options->screenFile
                         : word == "--plugin" ? &options->plugin
                         : word == "--png"    ? &options->png
@@ -163,24 +160,27 @@ bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
 
 bool ParseOptions(CommandLine& line, Options* options) {
     for (const char* word = line.Next(); word; word = line.Next())
-        if (!ParseOption(line, word, options)) return false;
+        if (!line.Once(word) || !ParseOption(line, word, options)) return false;
     return true;
 }
 
-bool LoadScreen(const Options& options, std::vector<ScreenRow>* rows) {
+// A screen file that says its size gets an LCD of that size unless --size is given.
+bool LoadScreen(Options* given, std::vector<ScreenRow>* rows) {
+    Options& options = *given;
     std::string text = kDefaultScreen;
     std::string error;
     if (!options.screenFile.empty() && !ReadUtf8TextFile(options.screenFile, &text, &error)) {
-        std::fprintf(stderr, "lcdhost: %s: %s\n", options.screenFile.c_str(), error.c_str());
+        PrintError("lcdhost: %s: %s\n", options.screenFile.c_str(), error.c_str());
         return false;
     }
+    if (!options.sizeGiven) DeclaredScreenSize(text, &options.width, &options.height);
     // The built-in screen is cut to whatever size is asked for; a file must fit the LCD. A
     // server's display is measured only once it answers, and told about then.
     bool sizeKnown = !options.lcdproc || options.sizeGiven;
     if (ParseScreen(text, rows, &error) &&
         (options.screenFile.empty() || !sizeKnown || CheckScreenFits(*rows, options.width, options.height, &error)))
         return true;
-    std::fprintf(stderr, "lcdhost: %s: %s\n",
+    PrintError("lcdhost: %s: %s\n",
                  options.screenFile.empty() ? "built-in screen" : options.screenFile.c_str(), error.c_str());
     return false;
 }
@@ -191,7 +191,7 @@ bool OutputPathsWritable(const Options& options) {
     for (const std::string* path : {&options.png, &options.log}) {
         std::string error;
         if (path->empty() || platform::CheckWritablePath(*path, &error)) continue;
-        std::fprintf(stderr, "lcdhost: %s: %s\n", path->c_str(), error.c_str());
+        PrintError("lcdhost: %s: %s\n", path->c_str(), error.c_str());
         return false;
     }
     return true;
@@ -200,7 +200,7 @@ bool OutputPathsWritable(const Options& options) {
 bool WriteFile(const std::string& path, const std::string& bytes, bool append) {
     std::string error;
     if (platform::WriteRegularFile(path, bytes, append, &error)) return true;
-    std::fprintf(stderr, "lcdhost: %s: %s\n", path.c_str(), error.c_str());
+    PrintError("lcdhost: %s: %s\n", path.c_str(), error.c_str());
     return false;
 }
 
@@ -246,7 +246,7 @@ bool Show(const LcdScreen& screen, const Options& options, int frame, double ela
         PrintFormat("frame %d at %.3f s\n%s", frame, elapsed, RenderFrame(screen).c_str());
     } else if (!options.lcdproc &&
                !platform::DrawTerminalScreen(TerminalLines(screen, options, text))) {
-        return std::fprintf(stderr, "lcdhost: cannot draw on the terminal\n"), false;
+        return PrintError("lcdhost: cannot draw on the terminal\n"), false;
     }
     if (!OutputSucceeded(kTool)) return false;
     return options.png.empty() ||
@@ -256,7 +256,7 @@ bool Show(const LcdScreen& screen, const Options& options, int frame, double ela
 // Once per `kind`: a server that gives another size on every connection would otherwise
 // repeat it at every reconnect.
 void SayOnce(std::set<std::string>* said, const std::string& kind, const std::string& message) {
-    if (said->insert(kind).second) std::fprintf(stderr, "lcdhost: %s\n", message.c_str());
+    if (said->insert(kind).second) PrintError("lcdhost: %s\n", message.c_str());
 }
 
 // Without --size the LCD takes the server's display size (within lcdhost's 80 x 8); a screen
@@ -284,7 +284,7 @@ std::unique_ptr<LcdprocLink> OpenLink(const Options& options) {
     if (!options.lcdproc) return nullptr;
     return std::make_unique<LcdprocLink>(
         options.lcdprocHost, options.lcdprocPort,
-        [](const std::string& message) { std::fprintf(stderr, "lcdhost: %s\n", message.c_str()); }, !options.once);
+        [](const std::string& message) { PrintError("lcdhost: %s\n", message.c_str()); }, !options.once);
 }
 
 // The cursor is hidden while the panel is drawn; this gives it back however the run ends.
@@ -345,25 +345,24 @@ int RunFrames(const Options& options, const std::vector<ScreenRow>& rows,
     if (int stop = platform::StopRequested()) return stop;
     // One frame asked for and no server to draw it on: that is a failure.
     if (options.once && link && !link->IsConnected())
-        return std::fprintf(stderr, "lcdhost: nothing was drawn on LCDd at %s\n", link->Address().c_str()), 1;
+        return PrintError("lcdhost: nothing was drawn on LCDd at %s\n", link->Address().c_str()), 1;
     return OutputSucceeded(kTool) ? 0 : 1;
 }
 
 int Run(int argc, char** argv) {
     platform::CatchStopSignals();
+    if (const char* asked = HelpOrVersionAsked(argc, argv)) return PrintHelpOrVersion(kTool, kUsage, asked);
     Options options;
     CommandLine line(argc, argv);
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
-    if (options.help || options.version)
-        return PrintHelpOrVersion(kTool, kUsage, options.help, options.version);
     std::vector<ScreenRow> rows;
-    if (!LoadScreen(options, &rows) || !OutputPathsWritable(options)) return 2;
+    if (!LoadScreen(&options, &rows) || !OutputPathsWritable(options)) return 2;
     if (!CheckBlockName(kTool)) return 1;
     DisplayPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {
-        std::fprintf(stderr, "lcdhost: %s\n", error.c_str());
-        return 1;
+        PrintError("lcdhost: %s\n", error.c_str());
+        return options.pluginGiven ? 2 : 1;  // a file named on the line is a usage error
     }
     plugin.Init();
     // The plug-in's minimum is a floor: a faster refresh asked for is not granted.
@@ -379,10 +378,12 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::HoldStandardStreams();
+    platform::UseUtf8Arguments(&argc, &argv);
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {
-        std::fprintf(stderr, "lcdhost: %s\n", fault.what());
+        PrintError("lcdhost: %s\n", fault.what());
         return 1;
     }
 }

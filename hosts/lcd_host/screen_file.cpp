@@ -1,6 +1,7 @@
 #include "hosts/lcd_host/screen_file.h"
 
 #include "hosts/common/cp1250.h"
+#include "hosts/common/decimal_number.h"
 #include "hosts/common/text_file.h"
 
 namespace {
@@ -98,6 +99,25 @@ bool CheckScreenFits(const std::vector<ScreenRow>& rows, int width, int height, 
         }
     }
     return true;
+}
+
+bool ParseLcdSize(std::string_view text, int* width, int* height) {
+    std::size_t x = text.find('x');
+    long long w = 0, h = 0;
+    if (x == std::string_view::npos || !ParseWholeNumber(text.substr(0, x), &w) ||
+        !ParseWholeNumber(text.substr(x + 1), &h) || w < 1 || w > 80 || h < 1 || h > 8)
+        return false;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+bool DeclaredScreenSize(std::string_view text, int* width, int* height) {
+    constexpr std::string_view kSize = "# size ";
+    for (std::string_view line : SplitLines(text))
+        if (line.starts_with(kSize) && ParseLcdSize(line.substr(kSize.size()), width, height))
+            return true;
+    return false;
 }
 
 bool ParseScreen(std::string_view text, std::vector<ScreenRow>* rows, std::string* error) {

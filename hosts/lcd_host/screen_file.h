@@ -1,7 +1,8 @@
 // A screen file: one line per LCD row, with calls of the display plug-in between braces.
 //   {f1:NAME}          function1(NAME, "")      {f1:NAME:SECOND}   function1(NAME, SECOND)
 //   {f2:NAME:SLOT}     function2(NAME, SLOT)    {{ and }}          a literal "{" and "}"
-// Lines starting with "#" are comments. Text outside the braces is shown as it stands.
+// Lines starting with "#" are comments; "# size WxH" among them says the LCD the screen is
+// made for. Text outside the braces is shown as it stands.
 #pragma once
 
 #include <string>
@@ -18,6 +19,12 @@ using ScreenRow = std::vector<ScreenPart>;
 
 // Reads a screen file; false with `error` naming the line and what is wrong.
 bool ParseScreen(std::string_view text, std::vector<ScreenRow>* rows, std::string* error);
+
+// "WxH", W from 1 to 80 and H from 1 to 8 in plain decimal; false for anything else.
+bool ParseLcdSize(std::string_view text, int* width, int* height);
+
+// The size a "# size WxH" line gives (W 1 to 80, H 1 to 8); false when none does.
+bool DeclaredScreenSize(std::string_view text, int* width, int* height);
 
 // False, with `error` saying why, when the screen has more rows than the LCD or a row's fixed
 // text alone is wider than it; answers that make a row too long are cut, as an LCD does.

@@ -13,9 +13,12 @@
 #include "hosts/common/text_file.h"
 #include "hosts/common/wall_clock.h"
 #include "hosts/tv_host/scenario.h"
+#include "hosts/tv_host/settings_check.h"
 #include "hosts/tv_host/tuner_plugin_host.h"
 #include "hosts/tv_host/tv_state.h"
 #include "platform/regular_file.h"
+#include "platform/arguments.h"
+#include "platform/standard_streams.h"
 #include "platform/stop_signal.h"
 #include "platform/tv_window.h"
 
@@ -28,15 +31,17 @@ constexpr std::uint32_t kPlayerQuery = 0x01023011;
 constexpr char kTool[] = "tvhost";
 
 constexpr char kUsage[] =
-    "usage: tvhost [--scenario FILE] [--plugin PATH] [--seconds N] [--quiet] [--log FILE]\n"
+    "usage: tvhost [--scenario FILE] [--plugin PATH] [--seconds N] [--quiet]\n"
+    "              [--log FILE]\n"
     "       tvhost --help | --version\n"
-    "Loads the tuner plug-in and plays a scenario; ends at the scenario's quit event or after\n"
-    "N seconds, whichever comes first.\n"
-    "  --scenario FILE  the scenario (UTF-8); default: the built-in one, about 30 seconds\n"
+    "Loads the tuner plug-in and plays a scenario; ends at the scenario's quit event\n"
+    "or after N seconds, whichever comes first.\n"
+    "  --scenario FILE  the scenario (UTF-8); default: the built-in one, about 30 s\n"
     "  --plugin PATH    the tuner plug-in; default: glyphbox beside tvhost\n"
-    "  --seconds N      stop after N seconds (above 0)\n"
+    "  --seconds N      stop after N seconds (above 0; e.g. 30 or 2.5)\n"
     "  --quiet          print nothing while running (the About box included)\n"
-    "  --log FILE       append each event played to FILE, stamped with the wall clock in ms\n";
+    "  --log FILE       append each event played to FILE, stamped with the wall\n"
+    "                   clock in ms\n";
 
 struct Options {
     std::string scenarioFile;
@@ -44,8 +49,7 @@ struct Options {
     double seconds = 0;
     bool quiet = false;
     std::string log;
-    bool help = false;
-    bool version = false;
+    bool pluginGiven = false;
 };
 
 class TvHost {
@@ -60,20 +64,33 @@ public:
                                           &TvHost::Show};
         window_ = platform::OpenTvWindow("tvhost", plugin_.Library(), handlers);
         if (!window_) {
-            std::fprintf(stderr, "tvhost: cannot open the host window\n");
+            PrintError("tvhost: cannot open the host window\n");
             return 1;
         }
         start_ = std::chrono::steady_clock::now();
         plugin_.Start(platform::TvWindowHandle(window_));
         plugin_.ChannelChange();  // the host tunes its first service
         platform::RunTvWindow(window_, kTickMs);
+        bool enabled = platform::TvMenuItemChecked(window_, 40061);
+        bool signal = platform::TvMenuItemChecked(window_, 40062);
         plugin_.Exit();
         platform::CloseTvWindow(window_);
+        TellIfSettingsWereLost(enabled, signal);
         if (failed_ || !OutputSucceeded(kTool)) return 1;
         return platform::StopRequested();
     }
 
 private:
+    void TellIfSettingsWereLost(bool enabled, bool signal) {
+        std::string path;
+        if (PluginSettingsSaved(enabled, signal, &path)) return;
+        std::fprintf(stderr,
+                     "tvhost: the plug-in could not save its settings in %s (is the disk full or "
+                     "read-only?); the changes made in this run are lost\n",
+                     path.c_str());
+        failed_ = true;
+    }
+
     static TvHost& Self(void* context) { return *static_cast<TvHost*>(context); }
 
     static void Query(void* context, std::uint32_t command, void* record) {
@@ -120,7 +137,7 @@ private:
                            "\n";
         std::string error;
         if (platform::WriteRegularFile(options_.log, line, true, &error)) return;
-        std::fprintf(stderr, "tvhost: %s: %s\n", options_.log.c_str(), error.c_str());
+        PrintError("tvhost: %s: %s\n", options_.log.c_str(), error.c_str());
         failed_ = true;
     }
 
@@ -145,13 +162,16 @@ private:
         return line + platform::TvMenuItemText(window_, 40063);
     }
 
-    // One line whenever what a person would see changes.
+    // A line whenever what a person would see changes: the player's state and the menu on
+    // lines of their own, so neither wraps in an 80-column console.
     void Report() {
         if (options_.quiet) return;
-        std::string line = state_.Describe() + " || " + DescribeMenu();
-        if (line == lastReport_) return;
-        lastReport_ = line;
-        PrintFormat("[tvhost %5.1fs] %s\n", ElapsedMs() / 1000.0, line.c_str());
+        std::string state = state_.Describe(), menu = "menu: " + DescribeMenu();
+        for (auto [line, last] : {std::pair{&state, &lastState_}, std::pair{&menu, &lastMenu_}}) {
+            if (*line == *last) continue;
+            *last = *line;
+            PrintFormat("[tvhost %5.1fs] %s\n", ElapsedMs() / 1000.0, line->c_str());
+        }
     }
 
     TvState state_;
@@ -161,15 +181,15 @@ private:
     const Options& options_;
     platform::TvWindow* window_ = nullptr;
     std::chrono::steady_clock::time_point start_;
-    std::string lastReport_;
+    std::string lastState_;
+    std::string lastMenu_;
     bool failed_ = false;
 };
 
 bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
-    if (word == "--help") return options->help = true;
-    if (word == "--version") return options->version = true;
     if (word == "--quiet") return options->quiet = true;
     if (word == "--seconds") return line.Seconds("--seconds", &options->seconds);
+    options->pluginGiven = options->pluginGiven || word == "--plugin";
     std::string* text = word == "--scenario" ? &options->scenarioFile
                         : word == "--plugin" ? &options->plugin
                         : word == "--log"    ? &options->log
@@ -179,7 +199,7 @@ bool ParseOption(CommandLine& line, const std::string& word, Options* options) {
 
 bool ParseOptions(CommandLine& line, Options* options) {
     for (const char* word = line.Next(); word; word = line.Next())
-        if (!ParseOption(line, word, options)) return false;
+        if (!line.Once(word) || !ParseOption(line, word, options)) return false;
     return true;
 }
 
@@ -188,7 +208,7 @@ bool ParseOptions(CommandLine& line, Options* options) {
 bool LogWritable(const Options& options) {
     std::string error;
     if (options.log.empty() || platform::CheckWritablePath(options.log, &error)) return true;
-    std::fprintf(stderr, "tvhost: %s: %s\n", options.log.c_str(), error.c_str());
+    PrintError("tvhost: %s: %s\n", options.log.c_str(), error.c_str());
     return false;
 }
 
@@ -196,30 +216,29 @@ bool LoadScenario(const Options& options, Scenario* scenario) {
     std::string text(DefaultScenarioText());
     std::string error;
     if (!options.scenarioFile.empty() && !ReadUtf8TextFile(options.scenarioFile, &text, &error)) {
-        std::fprintf(stderr, "tvhost: %s: %s\n", options.scenarioFile.c_str(), error.c_str());
+        PrintError("tvhost: %s: %s\n", options.scenarioFile.c_str(), error.c_str());
         return false;
     }
     if (ParseScenario(text, scenario, &error)) return true;
     const char* source = options.scenarioFile.empty() ? "built-in scenario" : options.scenarioFile.c_str();
-    std::fprintf(stderr, "tvhost: %s: %s\n", source, error.c_str());
+    PrintError("tvhost: %s: %s\n", source, error.c_str());
     return false;
 }
 
 int Run(int argc, char** argv) {
     platform::CatchStopSignals();
+    if (const char* asked = HelpOrVersionAsked(argc, argv)) return PrintHelpOrVersion(kTool, kUsage, asked);
     Options options;
     CommandLine line(argc, argv);
     if (!ParseOptions(line, &options)) return UsageError(kTool, line.Error());
-    if (options.help || options.version)
-        return PrintHelpOrVersion(kTool, kUsage, options.help, options.version);
     Scenario scenario;
     if (!LoadScenario(options, &scenario) || !LogWritable(options)) return 2;
     if (!CheckBlockName(kTool)) return 1;
     TunerPluginHost plugin;
     std::string error;
     if (!plugin.Load(options.plugin, &error)) {
-        std::fprintf(stderr, "tvhost: %s\n", error.c_str());
-        return 1;
+        PrintError("tvhost: %s\n", error.c_str());
+        return options.pluginGiven ? 2 : 1;  // a file named on the line is a usage error
     }
     if (!options.quiet) Print("[tvhost] loaded " + plugin.Name() + "\n");
     return TvHost(std::move(scenario), plugin, options).Run();
@@ -228,10 +247,12 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::HoldStandardStreams();
+    platform::UseUtf8Arguments(&argc, &argv);
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {
-        std::fprintf(stderr, "tvhost: %s\n", fault.what());
+        PrintError("tvhost: %s\n", fault.what());
         return 1;
     }
 }

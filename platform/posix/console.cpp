@@ -39,6 +39,10 @@ bool WriteStandardOutput(std::string_view utf8) {
     return std::fflush(stdout) == 0 && written;
 }
 
+bool WriteStandardError(std::string_view utf8) {
+    return std::fwrite(utf8.data(), 1, utf8.size(), stderr) == utf8.size();
+}
+
 // Terminals here speak UTF-8 and escape codes, except one that says it is dumb.
 bool BeginTerminalScreen() {
     const char* term = std::getenv("TERM");

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/posix/descriptor.h"
 #include "platform/posix/ini_encoding.h"
 
 namespace ini {
@@ -118,7 +119,7 @@ bool ReadAll(int fd, off_t expected, std::string* out) {
 // Opens `path` for reading when it is a regular file. Non-blocking, as opening a named pipe
 // would wait for a writer; a device such as /dev/zero would never end.
 int OpenRegularFile(const char* path, struct stat* info) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = platform::AboveStandardStreams(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd < 0) return -1;
     if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
         close(fd);
@@ -189,7 +190,7 @@ mode_t LockMode(mode_t settingsMode) {
 
 int MakeTemporary(const std::string& folder, std::string* name) {
     *name = folder + "/" + kTemporaryPrefix + "XXXXXX";
-    return mkstemp(name->data());
+    return platform::AboveStandardStreams(mkostemp(name->data(), O_CLOEXEC));
 }
 
 // Opens the writers' lock file for reading and writing, making it when missing. Never
@@ -202,9 +203,10 @@ int MakeTemporary(const std::string& folder, std::string* name) {
 int OpenLockFile(const std::string& path, const Ownership& ownership) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         // Non-blocking: a named pipe in the lock file's place would wait for a reader.
-        int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        int fd = platform::AboveStandardStreams(open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (fd < 0 && errno == ENOENT) {
-            fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            fd = platform::AboveStandardStreams(
+                open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
             if (fd < 0 && errno == EEXIST) continue;  // another writer made it meanwhile
             if (fd >= 0 && fchmod(fd, ownership.mode) == 0) GiveAway(fd, ownership);
         }

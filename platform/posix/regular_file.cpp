@@ -28,12 +28,21 @@ const char* Doing(int flags) {
     return (flags & O_WRONLY) ? "cannot be written" : "cannot be read";
 }
 
+// An output may also be a device (/dev/null) or a pipe another program reads; an input must be
+// a regular file, as a device or a pipe could feed it without end.
+bool Usable(const struct stat& status, int flags) {
+    bool output = (flags & O_WRONLY) != 0;
+    return S_ISREG(status.st_mode) ||
+           (output && (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)));
+}
+
 // Non-blocking, so that opening a fifo with no writer returns at once; fstat then refuses it.
+// An output pipe is made blocking again once open, so a slow reader slows us, not fails us.
 int OpenRegular(const std::string& path, int flags, std::string* error) {
     int fd = open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (errno == ENXIO)
-            Fail(error, kNotRegular);  // a fifo with no reader, opened to write
+            Fail(error, "is a pipe that no program reads");
         else if (errno == ENOENT && (flags & O_CREAT))
             Fail(error, "no such folder");
         else
@@ -41,11 +50,12 @@ int OpenRegular(const std::string& path, int flags, std::string* error) {
         return -1;
     }
     struct stat status {};
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (fstat(fd, &status) != 0 || !Usable(status, flags)) {
         Fail(error, S_ISDIR(status.st_mode) ? "is a folder, not a file" : kNotRegular);
         close(fd);
         return -1;
     }
+    if (S_ISFIFO(status.st_mode)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
@@ -98,7 +108,8 @@ bool WriteRegularFile(const std::string& path, std::string_view bytes, bool appe
                       std::string* error) {
     int fd = OpenRegular(path, O_WRONLY | O_CREAT | (append ? O_APPEND : 0), error);
     if (fd < 0) return false;
-    bool written = (append || ftruncate(fd, 0) == 0) && WriteAll(fd, bytes);
+    // A device or a pipe cannot be cut (EINVAL); it is written as it is.
+    bool written = (append || ftruncate(fd, 0) == 0 || errno == EINVAL) && WriteAll(fd, bytes);
     int reason = errno;
     if (close(fd) != 0 && written) written = false, reason = errno;
     if (written) return true;
@@ -110,7 +121,10 @@ bool CheckWritablePath(const std::string& path, std::string* error) {
     struct stat status {};
     if (stat(path.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) return Fail(error, "is a folder, not a file");
-        return S_ISREG(status.st_mode) || Fail(error, kNotRegular);
+        if (!Usable(status, O_WRONLY)) return Fail(error, kNotRegular);
+        int fd = S_ISFIFO(status.st_mode) ? OpenRegular(path, O_WRONLY, error) : -2;
+        if (fd >= 0) close(fd);
+        return fd != -1;  // a pipe is told at once when no program reads it
     }
     std::size_t slash = path.find_last_of('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);

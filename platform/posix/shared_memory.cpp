@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "platform/object_name.h"
+#include "platform/posix/descriptor.h"
 #include "platform/posix/mapping_guard.h"
 
 namespace platform {
@@ -48,7 +49,7 @@ bool OnlyOursToUse(int fd) {
 }
 
 int OpenOrCreate(const char* objectName, bool* created) {
-    int fd = shm_open(objectName, O_RDWR | O_CREAT | O_EXCL, 0600);
+    int fd = AboveStandardStreams(shm_open(objectName, O_RDWR | O_CREAT | O_EXCL, 0600));
     if (fd >= 0) {
         *created = true;
         fchmod(fd, 0600);
@@ -56,7 +57,7 @@ int OpenOrCreate(const char* objectName, bool* created) {
     }
     if (errno != EEXIST) return -1;
     *created = false;
-    fd = shm_open(objectName, O_RDWR, 0600);
+    fd = AboveStandardStreams(shm_open(objectName, O_RDWR, 0600));
     if (fd >= 0 && !OnlyOursToUse(fd)) {
         close(fd);
         errno = EACCES;

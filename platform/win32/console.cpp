@@ -3,9 +3,12 @@
 // processing (Wine's among them), shows as text.
 #include "platform/console.h"
 
+#include <errno.h>
 #include <io.h>
 #include <stdio.h>
 #include <windows.h>
+
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 namespace {
@@ -21,16 +24,6 @@ HANDLE Output() {
 bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
     return GetConsoleMode(handle, &mode) != 0;
-}
-
-std::wstring Utf16(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    int length =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                        length);
-    return wide;
 }
 
 bool WindowOf(HANDLE output, SMALL_RECT* window) {
@@ -55,6 +48,43 @@ bool WriteAt(HANDLE output, const std::wstring& text, SHORT x, SHORT y) {
                                         COORD{x, y}, &written) != 0;
 }
 
+// The C library's reason for a failed write, as the tools report it ("Broken pipe").
+int ErrnoOf(DWORD code) {
+    switch (code) {
+        case ERROR_BROKEN_PIPE:
+        case ERROR_NO_DATA:
+        case ERROR_PIPE_NOT_CONNECTED:  // Wine's word for a reader that left
+            return EPIPE;
+        case ERROR_INVALID_HANDLE:
+            return EBADF;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        default:
+            return EIO;
+    }
+}
+
+// A console gets UTF-16 characters, which it shows whatever its code page; a pipe or a file
+// gets the UTF-8 bytes.
+bool WriteText(HANDLE handle, std::string_view utf8) {
+    DWORD written = 0;
+    if (IsConsole(handle)) {
+        std::wstring wide = Utf16(utf8);
+        return wide.empty() ||
+               WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    }
+    while (!utf8.empty()) {
+        if (!WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) ||
+            written == 0) {
+            errno = ErrnoOf(GetLastError());
+            return false;
+        }
+        utf8.remove_prefix(written);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool StandardOutputIsTerminal() {
@@ -70,16 +100,11 @@ bool TerminalSize(int* columns, int* rows) {
 }
 
 bool WriteStandardOutput(std::string_view utf8) {
-    if (std::fflush(stdout) != 0) return false;
-    HANDLE output = Output();
-    if (!IsConsole(output)) {
-        bool written = std::fwrite(utf8.data(), 1, utf8.size(), stdout) == utf8.size();
-        return std::fflush(stdout) == 0 && written;
-    }
-    std::wstring wide = Utf16(utf8);
-    DWORD written = 0;
-    return wide.empty() ||
-           WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return std::fflush(stdout) == 0 && WriteText(Output(), utf8);
+}
+
+bool WriteStandardError(std::string_view utf8) {
+    return WriteText(GetStdHandle(STD_ERROR_HANDLE), utf8);
 }
 
 bool BeginTerminalScreen() {

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/win32/wide_text.h"
+
 namespace platform {
 
 namespace {
@@ -13,7 +15,7 @@ thread_local DWORD loadError = 0;
 }  // namespace
 
 void* LoadDynamicLibrary(const char* path) {
-    void* library = path ? reinterpret_cast<void*>(LoadLibraryA(path)) : nullptr;
+    void* library = path ? reinterpret_cast<void*>(LoadLibraryW(Utf16(path).c_str())) : nullptr;
     if (!library) loadError = path ? GetLastError() : ERROR_INVALID_PARAMETER;
     return library;
 }
@@ -33,7 +35,7 @@ std::string DynamicLibraryError() {
         case ERROR_DLL_INIT_FAILED:
             return "the DLL refused to load (its DllMain failed)";
         default:
-            return "Windows error " + std::to_string(loadError);
+            return WindowsErrorText(loadError);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/wide_text.h"
+
 namespace platform {
 namespace {
 
@@ -26,7 +28,7 @@ std::string Reason(DWORD code) {
         case ERROR_WRITE_PROTECT:
             return "Read-only file system";
         default:
-            return "Windows error " + std::to_string(code);
+            return WindowsErrorText(code);
     }
 }
 
@@ -38,7 +40,7 @@ bool FailWithCode(std::string* error, const char* doing, DWORD code) {
 
 // Folders and devices are refused before they are opened, so no open can wait on them.
 bool CheckAttributes(const std::string& path, const char* doing, std::string* error) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(Utf16(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FailWithCode(error, doing, GetLastError());
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Fail(error, "is a folder, not a file");
     return true;
@@ -46,13 +48,15 @@ bool CheckAttributes(const std::string& path, const char* doing, std::string* er
 
 HANDLE OpenRegular(const std::string& path, DWORD access, DWORD disposition, const char* doing,
                    std::string* error) {
-    HANDLE file = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE file = CreateFileW(Utf16(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         FailWithCode(error, doing, GetLastError());
         return file;
     }
-    if (GetFileType(file) != FILE_TYPE_DISK) {
+    // An output may also be a device (NUL) or a pipe; an input could be fed without end by one.
+    DWORD type = GetFileType(file);
+    if (type != FILE_TYPE_DISK && !(access == GENERIC_WRITE && type != FILE_TYPE_UNKNOWN)) {
         CloseHandle(file);
         Fail(error, kNotRegular);
         return INVALID_HANDLE_VALUE;
@@ -93,13 +97,14 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string*
 
 bool WriteRegularFile(const std::string& path, std::string_view bytes, bool append,
                       std::string* error) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(Utf16(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(error, "is a folder, not a file");
     HANDLE file = OpenRegular(path, GENERIC_WRITE, OPEN_ALWAYS, "cannot be written", error);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = append ? SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER
-                     : SetEndOfFile(file) != 0;
+    bool ok = append ? SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER ||
+                           GetFileType(file) != FILE_TYPE_DISK
+                     : SetEndOfFile(file) != 0 || GetFileType(file) != FILE_TYPE_DISK;
     while (ok && !bytes.empty()) {
         DWORD written = 0;
         ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -112,12 +117,12 @@ bool WriteRegularFile(const std::string& path, std::string_view bytes, bool appe
 }
 
 bool CheckWritablePath(const std::string& path, std::string* error) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(Utf16(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES)
         return !(attributes & FILE_ATTRIBUTE_DIRECTORY) || Fail(error, "is a folder, not a file");
     std::size_t slash = path.find_last_of("/\\");
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    DWORD folderAttributes = GetFileAttributesA(folder.c_str());
+    DWORD folderAttributes = GetFileAttributesW(Utf16(folder).c_str());
     if (folderAttributes != INVALID_FILE_ATTRIBUTES &&
         (folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return true;

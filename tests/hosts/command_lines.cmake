@@ -2,14 +2,19 @@
 # fragment that must appear in stderr (or, for exit 0, in either stream; "!" before it: must
 # appear in neither), and a fifth field: either VARIABLE=VALUE, set for that row alone, or
 # where standard output goes when not to a pipe read to its end: "full" (/dev/full),
-# "closed" (a reader that leaves after one byte; the tool must end within 20 s), "nospace"
+# "closed" (a reader that leaves after one byte; the tool must end within 20 s),
+# "stdout-closed" or "stderr-closed" (that descriptor closed when the tool starts), "nospace"
 # (no file may grow past 4 KiB, which still leaves room for the block; natively only), or
-# INT, TERM, HUP: that signal after 2 s (natively only). After every row no status block may
-# be left: however it ended, the tool let go of its block. A usage error (exit 2) prints
-# nothing on standard output. Run with
+# INT, TERM, HUP: that signal after 2 s (natively only); "native" or "wine": that build only;
+# "ro-plugins": tvhost's Plugins folder read-only (natively only); "tty": run in a terminal
+# (tmux, 80x24), the fragment looked for in its cells; "C-c": the same, one Ctrl-C typed once
+# the fragment shows. After a terminal's row no process of the run may be left, nor any change
+# to the tools' Plugins folder. After every row no status block may be left: however it ended,
+# the tool let go of its block. A usage error (exit 2) prints nothing on standard output. Run
 #   cmake -DBIN=<folder of the tools> -DSUFFIX=<.exe or empty> [-DRUNNER=<wine_run.sh>]
 #         -DSOURCE=<the source tree, for the scripts' rows; skipped without it> -P this
-# Arguments are separated by commas. Paths under @DIR@ are this run's own fixtures; the tools use a block name of their own.
+# Arguments are separated by commas. Paths under @DIR@ are this run's own fixtures; the tools
+# use a block name of their own.
 cmake_minimum_required(VERSION 3.25)
 set(rows
     "0|lcdhost|--help|usage: lcdhost"
@@ -40,12 +45,18 @@ set(rows
     "2|lcdhost|--lcdproc,tv:|not \"tv:\""
     "2|lcdhost|--lcdproc,-x|unknown option \"-x\""
     "1|lcdhost|--lcdproc,127.0.0.1:1,--once|nothing was drawn on LCDd at 127.0.0.1:1"
-    "1|lcdhost|--lcdproc,127.0.0.1:1,--once|cannot connect (Connection refused)"
+    "1|lcdhost|--lcdproc,127.0.0.1:1,--once|cannot connect (Connection refused). Start LCDd there, or name the server with --lcdproc HOST:PORT"
     "2|blockctl|hold,abc|hold takes a number of seconds"
     "2|blockctl|set,recordSize,5|ambiguous: it may mean signal.recordSize and player.recordSize"
     "2|blockctl|set,nosuchfield,5|no field \"nosuchfield\""
     "2|blockctl|set,serviceLabel|set FIELD needs a value"
-    "2|blockctl|set,serviceLabel,Changed,set,caption,★|player.caption: \"★\" has no Windows-1250 byte|native"
+    "2|blockctl|set,serviceLabel,Changed,set,caption,★|player.caption: \"★\" has no Windows-1250 byte"
+    "0|blockctl|set,serviceLabel,Kanał Łódź,ask,ServiceLabel|Kanał Łódź"
+    "0|blockctl|set,serviceLabel,Kanał Łódź,ask,ServiceLabel|Kanał Łódź|tty"
+    "2|tvhost|--scenario,@DIR@/złe ★.txt|złe ★.txt: no such file"
+    "0|tvhost|--scenario,@DIR@/zażółć ★.txt,--quiet|"
+    "0|lcdhost|--once,--png,@DIR@/łódź ★.png|"
+    "1|lcdhost|--once,--png,@DIR@/bad<name>.png|(Windows error 123)|wine"
     "2|blockctl|dump,set,volume,abc|player.volume takes a whole number (0 to 100), not \"abc\""
     "2|blockctl|set,playState,1|\"1\" is not a value of player.playState (0 stopped, 2 playing, 3 paused)"
     "2|blockctl|set,serviceKind,3|\"3\" is not a value of player.serviceKind"
@@ -68,13 +79,13 @@ set(rows
     "2|tvhost|--scenario,@DIR@/bom-bad.txt|line 2: no service has the number 9"
     "2|tvhost|--scenario,@DIR@/big-number.txt|line 1: \"99999999999\" is not a whole number from -2147483648 to 2147483647"
     "2|tvhost|--scenario,@DIR@/late.txt|line 2: \"100000\" is not a time in seconds from 0 to 86400"
-    "1|lcdhost|--once,--plugin,@DIR@/missing.dll|cannot load the display plug-in"
-    "1|lcdhost|--once,--plugin,@DIR@|cannot load the display plug-in"
-    "1|lcdhost|--once,--plugin,@DIR@/bom.txt|cannot load the display plug-in"
-    "1|tvhost|--plugin,@DIR@/missing.dll|cannot load the tuner plug-in"
-    "1|lcdhost|--once,--plugin,@DIR@/missing.dll|No such file|native"
-    "1|lcdhost|--once,--plugin,@DIR@|Is a directory|native"
-    "1|lcdhost|--once,--plugin,@DIR@/huge.txt|invalid ELF header|native"
+    "2|lcdhost|--once,--plugin,@DIR@/missing.dll|cannot load the display plug-in"
+    "2|lcdhost|--once,--plugin,@DIR@|cannot load the display plug-in"
+    "2|lcdhost|--once,--plugin,@DIR@/bom.txt|cannot load the display plug-in"
+    "2|tvhost|--plugin,@DIR@/missing.dll|cannot load the tuner plug-in"
+    "2|lcdhost|--once,--plugin,@DIR@/missing.dll|No such file|native"
+    "2|lcdhost|--once,--plugin,@DIR@|Is a directory|native"
+    "2|lcdhost|--once,--plugin,@DIR@/huge.txt|invalid ELF header|native"
     "2|lcdhost|--screen,@DIR@/bom-bad-screen.txt|line 1: a call is"
     "2|lcdhost|--screen,@DIR@/tab-screen.txt|line 2: a tab"
     "0|lcdhost|--help|[--lcdproc [HOST][:PORT]] [--ascii]"
@@ -85,15 +96,50 @@ set(rows
     "2|lcdhost|--once,--log,@DIR@|is a folder, not a file"
     "2|tvhost|--log,@DIR@,--scenario,@DIR@/bom.txt|is a folder, not a file"
     "2|lcdhost|--once,--screen,@DIR@/fifo|fifo: is not a regular file|native"
-    "2|lcdhost|--once,--png,@DIR@/fifo|fifo: is not a regular file|native"
-    "2|lcdhost|--once,--log,@DIR@/fifo|fifo: is not a regular file|native"
+    "2|lcdhost|--once,--png,@DIR@/fifo|fifo: is a pipe that no program reads|native"
+    "2|lcdhost|--once,--log,@DIR@/fifo|fifo: is a pipe that no program reads|native"
     "2|tvhost|--scenario,@DIR@/fifo|fifo: is not a regular file|native"
-    "2|tvhost|--log,@DIR@/fifo,--scenario,@DIR@/bom.txt|fifo: is not a regular file|native"
+    "2|tvhost|--log,@DIR@/fifo,--scenario,@DIR@/bom.txt|fifo: is a pipe that no program reads|native"
+    "0|lcdhost|--once,--log,/dev/null,--png,/dev/null|!lcdhost:|native"
+    "0|tvhost|--scenario,@DIR@/bom.txt,--log,/dev/null|!tvhost:|native"
+    "0|lcdhost|--once,--log,NUL,--png,NUL|!lcdhost:|wine"
+    "2|tvhost|--plugin,@DIR@/missing.dll,--seconds,1|cannot load the tuner plug-in"
+    "2|blockctl|--plugin,@DIR@,sample,ask,Type|cannot load the display plug-in"
+    "2|tvhost|--seconds,0x10|--seconds takes a number of seconds above 0 and at most 86400, not \"0x10\""
+    "2|tvhost|--seconds,1e3|not \"1e3\""
+    "2|lcdhost|--seconds,0x0.8p1|not \"0x0.8p1\""
+    "2|lcdhost|--seconds,1e-9|not \"1e-9\""
+    "2|tvhost|--seconds, 3|not \" 3\""
+    "0|tvhost|--seconds,0.5,--quiet|"
+    "2|blockctl|hold,1e1|hold takes a number of seconds above 0 and at most 86400, not \"1e1\""
+    "2|blockctl|hold,0x2|not \"0x2\""
+    "2|lcdhost|--refresh,1e3|--refresh takes a whole number from 1 to 3600000, not \"1e3\""
+    "2|lcdhost|--refresh,+5|not \"+5\""
+    "2|lcdhost|--size, 20x4|not \" 20x4\""
+    "2|blockctl|set,volume,0x20|player.volume takes a whole number (0 to 100), not \"0x20\""
+    "2|blockctl|set,volume,+5|player.volume takes a whole number (0 to 100), not \"+5\""
+    "2|tvhost|--seconds,5,--seconds,6|--seconds is given twice"
+    "2|lcdhost|--once,--png,@DIR@/a.png,--png,@DIR@/b.png|--png is given twice"
+    "2|lcdhost|--once,--once|--once is given twice"
+    "2|blockctl|--plugin,x,--plugin,y,dump|--plugin is given twice"
+    "0|blockctl|--help,extra|usage: blockctl"
+    "0|blockctl|dump,--help|usage: blockctl"
+    "0|tvhost|--help,extra|usage: tvhost"
+    "0|lcdhost|--once,--version|vistune 1.3.0.0"
+    "0|blockctl|set,serviceLabel,--,--help,dump|player.serviceLabel    --help"
+    "2|tvhost|extra|unexpected word \"extra\""
+    "2|lcdhost|--once,extra|unexpected word \"extra\""
+    "2|blockctl|-x|unknown option \"-x\""
     "1|lcdhost|--frames,--once|cannot write to standard output: No space left on device|full"
     "1|tvhost|--scenario,@DIR@/bom.txt|cannot write to standard output: No space left on device|full"
     "1|blockctl|fields|cannot write to standard output: No space left on device|full"
     "1|blockctl|--version|cannot write to standard output|full"
-    "1|lcdhost|--frames,--seconds,60|cannot write to standard output|closed"
+    "1|lcdhost|--frames,--seconds,60|cannot write to standard output: Broken pipe|closed"
+    "1|lcdhost|--once|cannot write to standard output: Bad file descriptor|stdout-closed"
+    "1|tvhost|--scenario,@DIR@/bom.txt|cannot write to standard output: Bad file descriptor|stdout-closed"
+    "1|blockctl|sample,dump|cannot write to standard output: Bad file descriptor|stdout-closed"
+    "0|blockctl|dump|blockSize              0|stderr-closed"
+    "0|tvhost|--scenario,@DIR@/bom.txt|[tvhost] loaded|stderr-closed"
     "130|lcdhost|--frames,--seconds,30||INT"
     "143|lcdhost|--frames,--seconds,30||TERM"
     "129|blockctl|sample,hold,30||HUP"
@@ -102,6 +148,7 @@ set(rows
     "1|tvhost|--log,@DIR@/full.log,--scenario,@DIR@/events.txt|full.log: cannot be written: File too large|nospace"
     "1|lcdhost|--once,--png,@DIR@/x.png|x.png: cannot be written: File too large|nospace"
     "0|tvhost|--scenario,@DIR@/bom.txt,--quiet|"
+    "1|tvhost|--scenario,@DIR@/menu.txt,--quiet|could not save its settings in|ro-plugins"
     "0|blockctl|set,serviceLabel,Kanal 1|this change ends with"
     "0|blockctl|sample,ask,EPGNoTime|!this change ends with"
     "0|blockctl|sample,show|!note:"
@@ -122,6 +169,10 @@ set(rows
     "0|scripts/install_deps.sh|--help|usage: install_deps.sh"
     "0|scripts/demo.sh|--version|glyphbox 1.1.0.0, vistune 1.3.0.0"
     "2|scripts/demo.sh|--bogus|unknown option \"--bogus\""
+    "2|scripts/demo.sh|extra|unexpected word \"extra\""
+    "130|scripts/demo.sh||lcdhost: built-in TV screen|C-c"
+    "2|scripts/demo.sh|--wine,--wine|--wine is given twice"
+    "2|scripts/demo.sh|--wine,--bogus|Try \"demo.sh --help\"."
     "2|scripts/test.sh|extra|takes no arguments"
     "2|scripts/fuzz.sh|abc|SECONDS is a whole number above 0"
     "2|scripts/install_deps.sh|everything|unknown need \"everything\""
@@ -142,6 +193,8 @@ file(MAKE_DIRECTORY ${dir}/tv/Plugins)
 string(ASCII 239 187 191 bom)
 string(ASCII 255 254 utf16)
 file(WRITE ${dir}/bom.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 0.2 quit\n")
+file(WRITE ${dir}/menu.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 menu 40062\nat 0.5 quit\n")
+file(WRITE "${dir}/zażółć ★.txt" "service tv 1 \"A\" \"B\" \"\"\nat 0.2 quit\n")
 file(WRITE ${dir}/events.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 volume 5\nat 30 quit\n")
 file(WRITE ${dir}/big-number.txt "service tv 99999999999 \"A\" \"B\" \"\"\n")
 file(WRITE ${dir}/late.txt "service tv 1 \"A\" \"B\" \"\"\nat 100000 quit\n")
@@ -211,7 +264,7 @@ foreach(row IN LISTS rows)
         execute_process(COMMAND ${environment} ${command} ${args} COMMAND head -c 1
                         RESULTS_VARIABLE results OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 20)
         list(GET results 0 rc)
-    elseif(output STREQUAL "native" AND RUNNER)
+    elseif((output STREQUAL "native" AND RUNNER) OR (output STREQUAL "wine" AND NOT RUNNER))
         continue()
     elseif(output MATCHES "^(INT|TERM|HUP)$")
         if(RUNNER)
@@ -226,6 +279,49 @@ foreach(row IN LISTS rows)
         execute_process(COMMAND timeout --preserve-status -s HUP 2 sh -c "trap '' HUP; exec \"$@\"" sh
                                 ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 60)
+    elseif(output MATCHES "^std(out|err)-closed$")
+        # The stream is closed before the tool starts; the first file it opens must not take it.
+        string(REGEX REPLACE "^stdout.*" "1" fd "${output}")
+        string(REGEX REPLACE "^stderr.*" "2" fd "${fd}")
+        execute_process(COMMAND sh -c "exec \"$@\" ${fd}>&-" sh ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+    elseif(output MATCHES "^(C-c|tty)$")
+        # A terminal's cells, read back: on Windows a console, which only WriteConsoleW fills
+        # right. A Ctrl-C typed there reaches the whole foreground process group.
+        file(GLOB plugins_before ${BIN}/Plugins ${BIN}/Plugins/*)
+        string(REPLACE "tty" "" keys "${output}")
+        execute_process(COMMAND bash -c [=[
+            sock=$1 rc=$2 fragment=$3 keys=$4; shift 4
+            tmux -L "$sock" new-session -d -x 80 -y 24 "$(printf '%q ' "$@"); echo \$? >$rc; sleep 60"
+            for _ in $(seq 1200); do
+                [ -n "$keys" ] || break
+                tmux -L "$sock" capture-pane -p | grep -qF -- "$fragment" && break
+                sleep 0.1
+            done
+            [ -z "$keys" ] || tmux -L "$sock" capture-pane -p >&2
+            [ -z "$keys" ] || tmux -L "$sock" send-keys "$keys"
+            for _ in $(seq 1200); do [ -s "$rc" ] && break; sleep 0.1; done
+            [ -n "$keys" ] || tmux -L "$sock" capture-pane -p >&2
+            tmux -L "$sock" kill-server 2>/dev/null
+            exit "$(cat "$rc" 2>/dev/null || echo 124)"]=] sh glyphbox-test-${token} ${dir}/rc "${fragment}" "${keys}"
+                env GLYPHBOX_TEST_MARK=C-c-${token} ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 200)
+        file(REMOVE ${dir}/rc)
+        file(GLOB plugins_after ${BIN}/Plugins ${BIN}/Plugins/*)
+        execute_process(COMMAND sh -c "grep -l C-c-${token} /proc/[0-9]*/environ 2>/dev/null"
+                        OUTPUT_VARIABLE left)
+        if(NOT plugins_before STREQUAL plugins_after OR NOT left STREQUAL "")
+            string(APPEND err "\nleft behind: ${plugins_after} ${left}")
+            set(rc "left behind")
+        endif()
+    elseif(output STREQUAL "ro-plugins")
+        if(RUNNER)
+            continue()
+        endif()
+        # tvhost's Plugins folder on a read-only mount seen by this run alone.
+        execute_process(COMMAND unshare -rm sh -c "mount -o bind,ro \"$0\" \"$0\" && exec \"$@\""
+                                ${dir}/tv/Plugins ${command} ${args}
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     elseif(output STREQUAL "nospace")
         if(RUNNER)
             continue()

@@ -96,10 +96,16 @@ void FillShm(const char* file) {
     if (fd >= 0) close(fd);
 }
 
+// Opened while a host's standard input is closed: the block must not become its descriptor 0.
 TEST(BlockObject, IsTheUsersOwnUnderANameOfTheirOwn) {
     std::string name = UniqueBlockName();
+    int input = dup(0);
+    close(0);
     platform::SharedMemoryHandle handle = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+    dup2(input, 0), close(input);
     ASSERT_TRUE(handle.open);
+    EXPECT_GT(handle.value, 2);
+    EXPECT_EQ(fcntl(static_cast<int>(handle.value), F_GETFD), FD_CLOEXEC);
     EXPECT_EQ(std::string(handle.objectName), ObjectNameFor(name));
     struct stat info;
     ASSERT_EQ(fstat(static_cast<int>(handle.value), &info), 0);

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/posix/file_size_limit.h"
 #include "platform/posix/ini_encoding.h"
 
 namespace ini {
@@ -359,7 +360,7 @@ private:
             byte = static_cast<unsigned char>(next);
             next >>= 8;
         }
-        taken = taken && TryLock(fd, F_RDLCK, kFirstTicketByte + static_cast<off_t>(*ticket), 1) &&
+        taken = taken && platform::FileMayGrowTo(kCounterBytes) && TryLock(fd, F_RDLCK, kFirstTicketByte + static_cast<off_t>(*ticket), 1) &&
                 pwrite(fd, counter, sizeof counter, 0) == static_cast<ssize_t>(sizeof counter);
         TryLock(fd, F_UNLCK, 0, kCounterBytes);
         return taken;
@@ -395,6 +396,7 @@ void RemoveStaleTemporaries(const std::string& folder, uid_t settingsOwner) {
 std::string WriteTemporary(const std::string& path, const std::string& bytes,
                            const Ownership& ownership, bool keepOwner) {
     std::string temporary;
+    if (!platform::FileMayGrowTo(static_cast<off_t>(bytes.size()))) return {};
     int fd = MakeTemporary(FolderOf(path), &temporary);
     if (fd < 0) return {};
     bool ok = WriteAll(fd, bytes) && fsync(fd) == 0 && fchmod(fd, ownership.mode) == 0;

@@ -14,6 +14,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/posix/file_size_limit.h"
+
 namespace platform {
 namespace {
 
@@ -46,7 +48,7 @@ bool Repair(Slot& slot, const char* address) {
     struct stat info;
     if (fd >= 0 && fstat(fd, &info) == 0 && info.st_dev == slot.device.load() &&
         info.st_ino == slot.inode.load() &&
-        (info.st_size >= static_cast<off_t>(size) || ftruncate(fd, size) == 0) &&
+        (info.st_size >= static_cast<off_t>(size) || (FileMayGrowTo(size) && ftruncate(fd, size) == 0)) &&
         fallocate(fd, 0, 0, size) == 0)
         return true;
     return mmap(view, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,

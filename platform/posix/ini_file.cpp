@@ -199,7 +199,8 @@ int MakeTemporary(const std::string& folder, std::string* name) {
 // user's, or root's made under umask 077) is replaced by a new one that every writer of the
 // settings may open: otherwise the settings' owner could never save again. A writer still
 // holding the old one sees it replaced before it renames (WriterLock::StillCurrent) and
-// takes the new one, so no update is lost.
+// takes the new one, so no update is lost. So is one with a second name: the ticket counter
+// would be written into whatever file that name belongs to.
 int OpenLockFile(const std::string& path, const Ownership& ownership) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         // Non-blocking: a named pipe in the lock file's place would wait for a reader.
@@ -211,11 +212,14 @@ int OpenLockFile(const std::string& path, const Ownership& ownership) {
         }
         if (fd >= 0) {
             struct stat info;
-            if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return fd;
+            bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+            if (regular && info.st_nlink == 1) return fd;
             close(fd);
-            return -1;
+            errno = regular ? EMLINK : EINVAL;  // the failure's reason, for the caller's errno
+            if (!regular) return -1;
+        } else if (errno != EACCES) {
+            return -1;  // a symbolic link (ELOOP), a folder (EISDIR), no room, ...
         }
-        if (errno != EACCES) return -1;  // a link (ELOOP), a folder, no room, ...
         std::string replacement;
         fd = MakeTemporary(FolderOf(path), &replacement);
         if (fd < 0) return -1;

@@ -192,12 +192,36 @@ TEST_F(IniEngine, WritersWaitingForTheLockWriteInTheOrderTheyCame) {
 }
 
 TEST_F(IniEngine, ALockThatCannotBeTakenIsNotWaitedFor) {
+    const struct {
+        const char* what;
+        std::function<void(const std::string&)> make;  // no one holds it; it cannot be used
+        int reason;
+    } rows[] = {
+        {"a folder", [](const std::string& lock) { std::filesystem::create_directory(lock); }, EISDIR},
+        {"a named pipe", [](const std::string& lock) { mkfifo(lock.c_str(), 0644); }, EINVAL},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Put("[s]\r\nk=1\r\n");
+        std::filesystem::remove(path_ + ".lock");
+        row.make(path_ + ".lock");
+        auto start = Clock::now();
+        errno = 0;
+        EXPECT_EQ(Write("s", "k", "2"), 0);
+        EXPECT_EQ(errno, row.reason) << "the failure does not say why";
+        EXPECT_LT(SecondsSince(start), 0.5);
+        EXPECT_EQ(Get(), "[s]\r\nk=1\r\n");
+    }
+}
+
+TEST_F(IniEngine, ALockFileWithASecondNameIsReplacedAndTheOtherFileLeftAlone) {
     Put("[s]\r\nk=1\r\n");
-    std::filesystem::create_directory(path_ + ".lock");  // no one holds it; it cannot be opened
-    auto start = Clock::now();
-    EXPECT_EQ(Write("s", "k", "2"), 0);
-    EXPECT_LT(SecondsSince(start), 0.5);
-    EXPECT_EQ(Get(), "[s]\r\nk=1\r\n");
+    const std::string other = folder_.File("other.txt");
+    TempFolder::Put(other, "keep these bytes");
+    ASSERT_EQ(link(other.c_str(), (path_ + ".lock").c_str()), 0);
+    EXPECT_NE(Write("s", "k", "2"), 0);
+    EXPECT_EQ(TempFolder::Get(other), "keep these bytes");
+    EXPECT_EQ(Get(), "[s]\r\nk=2\r\n");
 }
 
 TEST_F(IniEngine, ASaveAgainstAHeldLockFailsAfterOneWait) {

@@ -1,5 +1,6 @@
 // Linux only: POSIX shared memory is one namespace for the whole machine and its objects are
 // files anyone with the right mode can open, truncate or lock.
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <csetjmp>
 #include <cstdio>
 #include <fstream>
 #include <future>
@@ -327,6 +329,58 @@ TEST(BlockObjectDeathTest, AFaultAfterThePlugInIsUnloadedStillEndsTheProcessAsOn
             std::printf("%d", other[0]);
         },
         EndedByTheFault, "");
+}
+
+sigjmp_buf afterHostsFault;
+void HostsOwnFaultHandler(int, siginfo_t*, void*) { siglongjmp(afterHostsFault, 1); }
+
+bool HostsHandlerIsInPlace() {
+    struct sigaction now;
+    return sigaction(SIGBUS, nullptr, &now) == 0 && now.sa_sigaction == HostsOwnFaultHandler;
+}
+
+// A host with a SIGBUS handler of its own loads both plug-ins, unloads them in the given
+// order (`second` may stay loaded) and faults on a file of its own: 0 when its handler got
+// the fault, else the step that failed.
+int HostFaultsAfterUnloading(const char* first, const char* second) {
+    struct sigaction host {};
+    host.sa_sigaction = HostsOwnFaultHandler;
+    host.sa_flags = SA_SIGINFO;
+    sigaction(SIGBUS, &host, nullptr);
+    void* tuner = dlopen(ProductPlugin("glyphbox").c_str(), RTLD_NOW);
+    if (tuner == nullptr || HostsHandlerIsInPlace()) return 2;  // the tuner's guard is set at load
+    void* display = dlopen(ProductPlugin("vistune").c_str(), RTLD_NOW);
+    auto init = display ? reinterpret_cast<void (*)()>(dlsym(display, "GlyphboxInit")) : nullptr;
+    if (init == nullptr) return 3;
+    init();
+    dlclose(std::string(first) == "glyphbox" ? tuner : display);
+    if (second) dlclose(std::string(second) == "glyphbox" ? tuner : display);
+    if (second && !HostsHandlerIsInPlace()) return 4;
+    auto* other = static_cast<volatile char*>(
+        mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, fileno(std::tmpfile()), 0));
+    if (sigsetjmp(afterHostsFault, 1) == 0) return other[0] == 0 ? 5 : 6;
+    return 0;
+}
+
+TEST(BlockObject, AHostsOwnFaultHandlerGetsItsFaultsWhicheverPlugInIsUnloadedFirst) {
+    const struct {
+        const char* first;
+        const char* second;
+    } rows[] = {{"glyphbox", "vistune"}, {"vistune", "glyphbox"}, {"glyphbox", nullptr}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.first) + " unloaded, then " + (row.second ? row.second : "none"));
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            alarm(20);
+            std::_Exit(HostFaultsAfterUnloading(row.first, row.second));
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << (WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status))
+                                    : "the step that failed: " + std::to_string(WEXITSTATUS(status)));
+    }
 }
 
 TEST(BlockObject, AFaultHandlerInstalledAfterOursIsLeftInPlace) {

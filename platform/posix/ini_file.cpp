@@ -374,9 +374,20 @@ private:
     int fd_ = -1;
 };
 
+// Whether a writer holds `name` in `dir`: a live writer keeps its temporary locked until it
+// is renamed, however long it takes; a killed one's lock went with it.
+bool HeldByAWriter(int dir, const char* name) {
+    int fd = openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return true;
+    bool held = LockedByAnother(fd, 0, 0) != kNoLock;
+    close(fd);
+    return held;
+}
+
 // Removes what writers killed mid-write left in the folder: files named as the engine names
-// its temporaries, made by this user or the settings' owner, and older than any live
-// writer's. Called under the lock, which no other writer of this file holds.
+// its temporaries, made by this user or the settings' owner, older than any live writer's
+// and held by none. Called under this file's lock; writers of other files in the folder may
+// be writing theirs, so the age alone does not tell.
 void RemoveStaleTemporaries(const std::string& folder, uid_t settingsOwner) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) return;
@@ -389,28 +400,31 @@ void RemoveStaleTemporaries(const std::string& folder, uid_t settingsOwner) {
         struct stat info;
         if (fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(info.st_mode) && (info.st_uid == geteuid() || info.st_uid == settingsOwner) &&
-            info.st_mtim.tv_sec + kStaleTemporarySeconds <= now.tv_sec)
+            info.st_mtim.tv_sec + kStaleTemporarySeconds <= now.tv_sec &&
+            !HeldByAWriter(dirfd(dir), entry->d_name))
             unlinkat(dirfd(dir), entry->d_name, 0);
     }
     closedir(dir);
 }
 
 // Writes `bytes` to a new temporary file beside `path` with the given mode and owner; its
-// name, or empty on failure (nothing is then left).
+// name, or empty on failure (nothing is then left). It stays open as `*held`, locked, until
+// the caller has renamed it and closes that.
 std::string WriteTemporary(const std::string& path, const std::string& bytes,
-                           const Ownership& ownership, bool keepOwner) {
+                           const Ownership& ownership, bool keepOwner, int* held) {
     std::string temporary;
     if (!platform::FileMayGrowTo(static_cast<off_t>(bytes.size()))) return {};
     int fd = MakeTemporary(FolderOf(path), &temporary);
     if (fd < 0) return {};
-    bool ok = WriteAll(fd, bytes) && fsync(fd) == 0 && fchmod(fd, ownership.mode) == 0;
+    bool ok = TryLock(fd, F_WRLCK, 0, 0) && WriteAll(fd, bytes) && fsync(fd) == 0 && fchmod(fd, ownership.mode) == 0;
     if (ok && keepOwner && fchown(fd, ownership.owner, ownership.group) != 0) {
         // Only root may give the file back to its owner; anyone else already is the owner.
     }
     if (ok && !keepOwner) GiveAway(fd, ownership);
-    ok = close(fd) == 0 && ok;
+    *held = fd;
     if (ok) return temporary;
     unlink(temporary.c_str());
+    close(fd);
     return {};
 }
 
@@ -448,12 +462,15 @@ Outcome EditUnderLock(const std::string& target, const WriterLock& lock, Ownersh
     std::string bytes = Encode(std::move(file));
     // A file past the bound would be refused by every later call, losing all its settings.
     if (static_cast<long long>(bytes.size()) > kLargestFile) return Outcome::kFailed;
-    std::string temporary = WriteTemporary(target, bytes, ownership, exists);
+    int held = -1;
+    std::string temporary = WriteTemporary(target, bytes, ownership, exists, &held);
     if (temporary.empty()) return Outcome::kFailed;
     bytes = std::string();
     bool current = lock.StillCurrent();
-    if (current && rename(temporary.c_str(), target.c_str()) == 0) return Outcome::kDone;
-    unlink(temporary.c_str());
+    bool renamed = current && rename(temporary.c_str(), target.c_str()) == 0;
+    if (!renamed) unlink(temporary.c_str());
+    close(held);
+    if (renamed) return Outcome::kDone;
     return current ? Outcome::kFailed : Outcome::kAgain;
 }
 

@@ -612,6 +612,7 @@ TEST_F(IniEngine, TheNextWriteRemovesOnlyTheEnginesOwnStaleTemporaries) {
         int ageSeconds;
         bool anotherUsers;
         bool removed;
+        bool held = false;  // by a writer of another file in the folder, paused at its rename
     } rows[] = {
         {".ini-write-aB3xYz", 120, false, true},
         {".ini-write-aB3xY0", 5, false, false},  // a live writer may be writing it
@@ -619,7 +620,9 @@ TEST_F(IniEngine, TheNextWriteRemovesOnlyTheEnginesOwnStaleTemporaries) {
         {".ini-write-aB3xY", 120, false, false},  // not a name the engine makes
         {".ini-write-aB3xYzz", 120, false, false},
         {"notes.ini-write-aB3xYz", 120, false, false},
+        {".ini-write-aB3xY2", 120, false, false, true},
     };
+    std::vector<int> writers;
     for (const auto& row : rows) {
         if (row.anotherUsers && geteuid() != 0) continue;
         const std::string file = folder_.File(row.name);
@@ -630,8 +633,14 @@ TEST_F(IniEngine, TheNextWriteRemovesOnlyTheEnginesOwnStaleTemporaries) {
         const timespec age[2] = {{time(nullptr) - row.ageSeconds, 0},
                                  {time(nullptr) - row.ageSeconds, 0}};
         ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), age, 0), 0);
+        struct flock whole = {F_WRLCK, SEEK_SET, 0, 0, 0};
+        if (row.held) {
+            writers.push_back(open(file.c_str(), O_RDWR));
+            ASSERT_EQ(fcntl(writers.back(), F_OFD_SETLK, &whole), 0);
+        }
     }
     ASSERT_NE(Write("s", "k", "2"), 0);
+    for (int fd : writers) close(fd);
     for (const auto& row : rows) {
         if (row.anotherUsers && geteuid() != 0) continue;
         EXPECT_EQ(std::filesystem::exists(folder_.File(row.name)), !row.removed) << row.name;

@@ -364,7 +364,8 @@ private:
             byte = static_cast<unsigned char>(next);
             next >>= 8;
         }
-        taken = taken && platform::FileMayGrowTo(kCounterBytes) && TryLock(fd, F_RDLCK, kFirstTicketByte + static_cast<off_t>(*ticket), 1) &&
+        taken = taken && platform::FileMayGrowTo(kCounterBytes) &&
+                TryLock(fd, F_RDLCK, kFirstTicketByte + static_cast<off_t>(*ticket), 1) &&
                 pwrite(fd, counter, sizeof counter, 0) == static_cast<ssize_t>(sizeof counter);
         TryLock(fd, F_UNLCK, 0, kCounterBytes);
         return taken;
@@ -416,7 +417,8 @@ std::string WriteTemporary(const std::string& path, const std::string& bytes,
     if (!platform::FileMayGrowTo(static_cast<off_t>(bytes.size()))) return {};
     int fd = MakeTemporary(FolderOf(path), &temporary);
     if (fd < 0) return {};
-    bool ok = TryLock(fd, F_WRLCK, 0, 0) && WriteAll(fd, bytes) && fsync(fd) == 0 && fchmod(fd, ownership.mode) == 0;
+    bool ok = TryLock(fd, F_WRLCK, 0, 0) && WriteAll(fd, bytes) && fsync(fd) == 0 &&
+              fchmod(fd, ownership.mode) == 0;
     if (ok && keepOwner && fchown(fd, ownership.owner, ownership.group) != 0) {
         // Only root may give the file back to its owner; anyone else already is the owner.
     }

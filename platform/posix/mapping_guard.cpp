@@ -57,7 +57,8 @@ bool Repair(Slot& slot, const char* address) {
     struct stat info;
     if (fd >= 0 && fstat(fd, &info) == 0 && info.st_dev == slot.device.load() &&
         info.st_ino == slot.inode.load() &&
-        (info.st_size >= static_cast<off_t>(size) || (FileMayGrowTo(size) && ftruncate(fd, size) == 0)) &&
+        (info.st_size >= static_cast<off_t>(size) ||
+         (FileMayGrowTo(size) && ftruncate(fd, size) == 0)) &&
         fallocate(fd, 0, 0, size) == 0)
         return true;
     return mmap(view, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
@@ -140,8 +141,8 @@ void Install() {
 // A plug-in may be unloaded: a handler left behind would point into code that is gone. When
 // another copy of ours chains to this one, it is handed our predecessor. A handler of the
 // host's installed after ours may pass faults on to ours: ours then stays, and this copy's
-// code stays loaded with it.
-void Uninstall() {
+// code stays loaded with it, unless it is being unloaded already (`unloading`).
+void Uninstall(bool unloading = false) {
     if (!installed) return;
     struct sigaction current;
     const struct sigaction* next = replaced.load();
@@ -155,7 +156,8 @@ void Uninstall() {
         return;
     }
     Dl_info where;
-    if (dladdr(reinterpret_cast<void*>(OnBusError), &where) != 0 && where.dli_fname != nullptr)
+    if (!unloading && dladdr(reinterpret_cast<void*>(OnBusError), &where) != 0 &&
+        where.dli_fname != nullptr)
         dlopen(where.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
@@ -164,7 +166,7 @@ void Uninstall() {
 struct UninstallAtUnload {
     ~UninstallAtUnload() {
         std::lock_guard<std::mutex> hold(registry);
-        if (installed) Uninstall();
+        Uninstall(true);
     }
 } uninstallAtUnload;
 

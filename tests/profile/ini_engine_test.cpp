@@ -2,10 +2,10 @@
 // the writers' lock, atomic replacement, a read cache that is never stale, symbolic links,
 // permissions, a size bound, and reads that cost what they use.
 #include <fcntl.h>
-#include <malloc.h>
-#include <signal.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <malloc.h>
+#include <signal.h>
 #include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -220,7 +220,8 @@ TEST_F(IniEngine, ALockThatCannotBeTakenIsNotWaitedFor) {
         std::function<void(const std::string&)> make;  // no one holds it; it cannot be used
         int reason;
     } rows[] = {
-        {"a folder", [](const std::string& lock) { std::filesystem::create_directory(lock); }, EISDIR},
+        {"a folder", [](const std::string& lock) { std::filesystem::create_directory(lock); },
+         EISDIR},
         {"a named pipe", [](const std::string& lock) { mkfifo(lock.c_str(), 0644); }, EINVAL},
         {"a file system without locks", [](const std::string&) { RefuseEveryLock(); }, ENOLCK},
     };

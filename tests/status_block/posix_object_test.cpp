@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <csetjmp>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <future>
@@ -24,8 +24,8 @@
 #include "hosts/common/display_plugin_host.h"
 #include "platform/shared_memory.h"
 #include "status_block/status_block_name.h"
-#include "tests/support/test_names.h"
 #include "tests/support/product_file.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -198,36 +198,38 @@ TEST(BlockObject, AViewCutShortUnderUsIsWholeAgainAtItsNextTouch) {
 }
 
 TEST(BlockObject, AViewWhoseHandleIsClosedReadsZerosOnceCutShort) {
-  for (bool byUs : {true, false}) {
-    SCOPED_TRACE(byUs ? "closed by us" : "closed by other code of the process, never told");
-    std::string name = UniqueBlockName();
-    platform::SharedMemoryHandle ours = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
-    platform::SharedMemoryHandle theirs = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
-    auto* view = static_cast<volatile unsigned char*>(platform::MapSharedMemory(ours, kSize));
-    ASSERT_NE(view, nullptr);
-    view[0] = 5;
-    int closedNumber = static_cast<int>(ours.value);
-    if (byUs)
-        platform::CloseSharedMemory(ours);
-    else
+    for (bool byUs : {true, false}) {
+        SCOPED_TRACE(byUs ? "closed by us" : "closed by other code of the process, never told");
+        std::string name = UniqueBlockName();
+        platform::SharedMemoryHandle ours =
+            platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+        platform::SharedMemoryHandle theirs =
+            platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+        auto* view = static_cast<volatile unsigned char*>(platform::MapSharedMemory(ours, kSize));
+        ASSERT_NE(view, nullptr);
+        view[0] = 5;
+        int closedNumber = static_cast<int>(ours.value);
+        if (byUs)
+            platform::CloseSharedMemory(ours);
+        else
+            close(closedNumber);
+        // The closed descriptor's number now names a file of someone else's.
+        FILE* reused = std::tmpfile();
+        ASSERT_EQ(dup2(fileno(reused), closedNumber), closedNumber);
+        CutToNothing(name);
+        alarm(20);  // growing that file instead would leave the touch faulting for good
+        EXPECT_EQ(view[0], 0);
+        alarm(0);
+        view[0] = 6;
+        EXPECT_EQ(view[0], 6);
+        struct stat info {};
+        fstat(closedNumber, &info);
+        EXPECT_EQ(info.st_size, 0) << "the repair grew a file that is not the block";
         close(closedNumber);
-    // The closed descriptor's number now names a file of someone else's.
-    FILE* reused = std::tmpfile();
-    ASSERT_EQ(dup2(fileno(reused), closedNumber), closedNumber);
-    CutToNothing(name);
-    alarm(20);  // growing that file instead would leave the touch faulting for good
-    EXPECT_EQ(view[0], 0);
-    alarm(0);
-    view[0] = 6;
-    EXPECT_EQ(view[0], 6);
-    struct stat info {};
-    fstat(closedNumber, &info);
-    EXPECT_EQ(info.st_size, 0) << "the repair grew a file that is not the block";
-    close(closedNumber);
-    std::fclose(reused);
-    platform::UnmapSharedMemory(const_cast<unsigned char*>(view), kSize);
-    platform::CloseSharedMemory(theirs);
-  }
+        std::fclose(reused);
+        platform::UnmapSharedMemory(const_cast<unsigned char*>(view), kSize);
+        platform::CloseSharedMemory(theirs);
+    }
 }
 
 TEST(BlockObject, EveryViewHandedOutSurvivesACut) {
@@ -340,7 +342,9 @@ TEST(BlockObjectDeathTest, AFaultAfterThePlugInIsUnloadedStillEndsTheProcessAsOn
 }
 
 sigjmp_buf afterHostsFault;
-void HostsOwnFaultHandler(int, siginfo_t*, void*) { siglongjmp(afterHostsFault, 1); }
+void HostsOwnFaultHandler(int, siginfo_t*, void*) {
+    siglongjmp(afterHostsFault, 1);
+}
 
 bool HostsHandlerIsInPlace() {
     struct sigaction now;
@@ -376,7 +380,8 @@ TEST(BlockObject, AHostsOwnFaultHandlerGetsItsFaultsWhicheverPlugInIsUnloadedFir
         const char* second;
     } rows[] = {{"glyphbox", "vistune"}, {"vistune", "glyphbox"}, {"glyphbox", nullptr}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.first) + " unloaded, then " + (row.second ? row.second : "none"));
+        SCOPED_TRACE(std::string(row.first) + " unloaded, then " +
+                     (row.second ? row.second : "none"));
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -386,8 +391,9 @@ TEST(BlockObject, AHostsOwnFaultHandlerGetsItsFaultsWhicheverPlugInIsUnloadedFir
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << (WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status))
-                                    : "the step that failed: " + std::to_string(WEXITSTATUS(status)));
+            << (WIFSIGNALED(status)
+                    ? "ended by signal " + std::to_string(WTERMSIG(status))
+                    : "the step that failed: " + std::to_string(WEXITSTATUS(status)));
     }
 }
 

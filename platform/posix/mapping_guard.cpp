@@ -42,9 +42,18 @@ Slot slots[kSlots];
 std::mutex registry;
 int watched = 0;
 bool installed = false;
-// What a fault that is not ours goes to. Changed while a handler may read it, so a new one
-// is made each time and the old one kept: a few bytes for each unload.
+// What a fault that is not ours goes to. Changed while a handler may read it, so each
+// change is written to the next of a few records in turn and then pointed to.
 std::atomic<const struct sigaction*> replaced{nullptr};
+constexpr int kRecords = 4;
+struct sigaction records[kRecords];
+std::atomic<unsigned> changes{0};
+
+void Replace(const struct sigaction& action) {
+    struct sigaction& record = records[changes.fetch_add(1) % kRecords];
+    record = action;
+    replaced.store(&record);
+}
 
 // Growing the object back keeps the view shared with the other processes; private zero
 // pages at least keep this one alive. A repair counts only once the object has its pages:
@@ -107,7 +116,7 @@ extern "C" __attribute__((visibility("default"))) bool GlyphboxMappingGuardUncha
     if (self != reinterpret_cast<void*>(platform::OnBusError) || next == nullptr) return false;
     if (!(next->sa_flags & SA_SIGINFO) || reinterpret_cast<void*>(next->sa_sigaction) != gone)
         return platform::UnchainFrom(*next, gone, *instead);
-    replaced.store(new struct sigaction(*instead));
+    platform::Replace(*instead);
     return true;
 }
 
@@ -135,7 +144,7 @@ void Install() {
     sigemptyset(&ours.sa_mask);
     struct sigaction before;
     installed = sigaction(SIGBUS, &ours, &before) == 0;
-    if (installed) replaced.store(new struct sigaction(before));
+    if (installed) Replace(before);
 }
 
 // A plug-in may be unloaded: a handler left behind would point into code that is gone. When

@@ -274,9 +274,10 @@ TEST_F(IniEngine, AWriteThatFailsHalfWayLeavesTheOldFileWholeAndNoStrayFile) {
     small.rlim_cur = 4096;
     // SIGXFSZ at its default, as in a host: a write past the limit would end the process.
     setrlimit(RLIMIT_FSIZE, &small);
-    int written = Write("s", "k", std::string(10000, 'v').c_str());
+    int written = Write("s", "k", std::string(10000, 'v').c_str()), reason = errno;
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(written, 0);
+    EXPECT_EQ(reason, EFBIG) << "the failure does not say why";
     EXPECT_EQ(Get(), original);
     for (const auto& entry : std::filesystem::directory_iterator(folder_.File("")))
         EXPECT_TRUE(entry.path().filename() == "settings.ini" ||

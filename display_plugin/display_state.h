@@ -7,7 +7,8 @@ namespace vistune {
 
 // Creates or opens the named block, unless one is mapped already, and resets the blink
 // counter. Until a block is mapped, Block() is an all-zero stand-in, so every field answers
-// as for an empty block.
+// as for an empty block. Without a name, the one StatusBlockName() gives.
+void ConnectDisplay();
 void ConnectDisplay(const char* blockName);
 
 // Closes the block, leaving the all-zero stand-in: for tests, which give each case a block

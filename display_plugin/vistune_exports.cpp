@@ -3,7 +3,6 @@
 #include "display_plugin/glyph_fields.h"
 #include "display_plugin/text_fields.h"
 #include "plugin_abi.h"
-#include "status_block/status_block_name.h"
 
 namespace {
 constexpr int kMinRefreshIntervalMs = 1000;
@@ -11,7 +10,7 @@ constexpr int kMinRefreshIntervalMs = 1000;
 
 extern "C" {
 
-PLUGIN_EXPORT void PLUGIN_STDCALL GlyphboxInit() { vistune::ConnectDisplay(StatusBlockName()); }
+PLUGIN_EXPORT void PLUGIN_STDCALL GlyphboxInit() { vistune::ConnectDisplay(); }
 
 // The block stays mapped until the library is unloaded.
 PLUGIN_EXPORT void PLUGIN_STDCALL GlyphboxFini() {}

@@ -6,8 +6,10 @@
 namespace platform {
 
 // From now on catches Ctrl-C, SIGTERM and SIGHUP (on Windows the console's Ctrl-C, Ctrl-Break
-// and close events), and makes a write to a closed pipe fail instead of ending the process.
-// A second Ctrl-C or signal ends the process at once.
+// and close events), and makes a write to a closed pipe or past the file size limit fail
+// instead of ending the process.
+// A second Ctrl-C or signal ends the process at once; on Linux only one a second or more
+// after the first: signals closer together (a closed terminal sends two hangups) are one.
 // A signal this process was started with ignored stays ignored (nohup keeps working).
 void CatchStopSignals();
 

@@ -16,6 +16,9 @@ namespace {
 
 constexpr int kShortestCycleMs = 10;
 constexpr int kLongestStopWaitMs = 20000;
+// Twice a short interval is less than a host may take to answer the query in flight, and a
+// stop that returned before that answer would let the host free what the query uses.
+constexpr int kShortestStopWaitMs = 1000;
 constexpr int kEndedWorkerExitMs = 1000;
 constexpr int kHandOverWaitMs = 5000;
 // A host may finish updating its state just after telling us of a change.
@@ -200,7 +203,8 @@ int CycleWaitMs(std::int32_t refreshInterval) {
 
 int StopWaitMs(std::int32_t refreshInterval) {
     int cycle = CycleWaitMs(refreshInterval);
-    return cycle > kLongestStopWaitMs / 2 ? kLongestStopWaitMs : 2 * cycle;
+    return std::clamp(2 * std::min(cycle, kLongestStopWaitMs), kShortestStopWaitMs,
+                      kLongestStopWaitMs);
 }
 
 int StartWorker() {

@@ -51,7 +51,7 @@ int LiveWorkers();
 // (a hand-edited 0 or negative value too) wait 10 ms, so a worker never spins.
 int CycleWaitMs(std::int32_t refreshInterval);
 
-// How long a stop waits for the worker: twice the cycle, at most 20 s.
+// How long a stop waits for the worker: twice the cycle, at least 1 s and at most 20 s.
 int StopWaitMs(std::int32_t refreshInterval);
 
 }  // namespace glyphbox

@@ -1,5 +1,6 @@
 #include "platform/posix/ini_document.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/multibyte.h"
@@ -78,11 +79,19 @@ std::string Document::InFileText(std::string_view codePageText) const {
 Line Document::LineAt(std::size_t begin) const {
     const char* bytes = bytes_.data();
     const std::size_t size = bytes_.size();
-    // memchr, as a line may be megabytes long and is looked through on every lookup.
-    auto newLine = static_cast<const char*>(std::memchr(bytes + begin, '\n', size - begin));
-    std::size_t end = newLine ? static_cast<std::size_t>(newLine - bytes) : size;
-    auto carriageReturn = static_cast<const char*>(std::memchr(bytes + begin, '\r', end - begin));
-    if (carriageReturn) end = static_cast<std::size_t>(carriageReturn - bytes);
+    // memchr, as a line may be megabytes long, but over a window that doubles: looking to the
+    // file's end for a "\n" that a file of "\r" line ends never has made every call cost
+    // the whole file for each line.
+    std::size_t end = size;
+    for (std::size_t from = begin, window = 64; from < size; from += window, window *= 2) {
+        std::size_t length = std::min(window, size - from);
+        auto found = static_cast<const char*>(std::memchr(bytes + from, '\n', length));
+        std::size_t before = found ? static_cast<std::size_t>(found - bytes) - from : length;
+        if (auto cr = static_cast<const char*>(std::memchr(bytes + from, '\r', before))) found = cr;
+        if (!found) continue;
+        end = static_cast<std::size_t>(found - bytes);
+        break;
+    }
     std::size_t breakEnd = end;
     if (breakEnd < size)
         breakEnd +=

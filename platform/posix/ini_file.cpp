@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/posix/descriptor.h"
+#include "platform/posix/file_size_limit.h"
 #include "platform/posix/ini_encoding.h"
 
 namespace ini {
@@ -199,7 +200,8 @@ int MakeTemporary(const std::string& folder, std::string* name) {
 // user's, or root's made under umask 077) is replaced by a new one that every writer of the
 // settings may open: otherwise the settings' owner could never save again. A writer still
 // holding the old one sees it replaced before it renames (WriterLock::StillCurrent) and
-// takes the new one, so no update is lost.
+// takes the new one, so no update is lost. So is one with a second name: the ticket counter
+// would be written into whatever file that name belongs to.
 int OpenLockFile(const std::string& path, const Ownership& ownership) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         // Non-blocking: a named pipe in the lock file's place would wait for a reader.
@@ -212,11 +214,14 @@ int OpenLockFile(const std::string& path, const Ownership& ownership) {
         }
         if (fd >= 0) {
             struct stat info;
-            if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return fd;
+            bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+            if (regular && info.st_nlink == 1) return fd;
             close(fd);
-            return -1;
+            errno = regular ? EMLINK : EINVAL;  // the failure's reason, for the caller's errno
+            if (!regular) return -1;
+        } else if (errno != EACCES) {
+            return -1;  // a symbolic link (ELOOP), a folder (EISDIR), no room, ...
         }
-        if (errno != EACCES) return -1;  // a link (ELOOP), a folder, no room, ...
         std::string replacement;
         fd = MakeTemporary(FolderOf(path), &replacement);
         if (fd < 0) return -1;
@@ -361,7 +366,8 @@ private:
             byte = static_cast<unsigned char>(next);
             next >>= 8;
         }
-        taken = taken && TryLock(fd, F_RDLCK, kFirstTicketByte + static_cast<off_t>(*ticket), 1) &&
+        taken = taken && platform::FileMayGrowTo(kCounterBytes) &&
+                TryLock(fd, F_RDLCK, kFirstTicketByte + static_cast<off_t>(*ticket), 1) &&
                 pwrite(fd, counter, sizeof counter, 0) == static_cast<ssize_t>(sizeof counter);
         TryLock(fd, F_UNLCK, 0, kCounterBytes);
         return taken;
@@ -371,9 +377,20 @@ private:
     int fd_ = -1;
 };
 
+// Whether a writer holds `name` in `dir`: a live writer keeps its temporary locked until it
+// is renamed, however long it takes; a killed one's lock went with it.
+bool HeldByAWriter(int dir, const char* name) {
+    int fd = openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return true;
+    bool held = LockedByAnother(fd, 0, 0) != kNoLock;
+    close(fd);
+    return held;
+}
+
 // Removes what writers killed mid-write left in the folder: files named as the engine names
-// its temporaries, made by this user or the settings' owner, and older than any live
-// writer's. Called under the lock, which no other writer of this file holds.
+// its temporaries, made by this user or the settings' owner, older than any live writer's
+// and held by none. Called under this file's lock; writers of other files in the folder may
+// be writing theirs, so the age alone does not tell.
 void RemoveStaleTemporaries(const std::string& folder, uid_t settingsOwner) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) return;
@@ -386,27 +403,32 @@ void RemoveStaleTemporaries(const std::string& folder, uid_t settingsOwner) {
         struct stat info;
         if (fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(info.st_mode) && (info.st_uid == geteuid() || info.st_uid == settingsOwner) &&
-            info.st_mtim.tv_sec + kStaleTemporarySeconds <= now.tv_sec)
+            info.st_mtim.tv_sec + kStaleTemporarySeconds <= now.tv_sec &&
+            !HeldByAWriter(dirfd(dir), entry->d_name))
             unlinkat(dirfd(dir), entry->d_name, 0);
     }
     closedir(dir);
 }
 
 // Writes `bytes` to a new temporary file beside `path` with the given mode and owner; its
-// name, or empty on failure (nothing is then left).
+// name, or empty on failure (nothing is then left). It stays open as `*held`, locked, until
+// the caller has renamed it and closes that.
 std::string WriteTemporary(const std::string& path, const std::string& bytes,
-                           const Ownership& ownership, bool keepOwner) {
+                           const Ownership& ownership, bool keepOwner, int* held) {
     std::string temporary;
+    if (!platform::FileMayGrowTo(static_cast<off_t>(bytes.size()))) return {};
     int fd = MakeTemporary(FolderOf(path), &temporary);
     if (fd < 0) return {};
-    bool ok = WriteAll(fd, bytes) && fsync(fd) == 0 && fchmod(fd, ownership.mode) == 0;
+    bool ok = TryLock(fd, F_WRLCK, 0, 0) && WriteAll(fd, bytes) && fsync(fd) == 0 &&
+              fchmod(fd, ownership.mode) == 0;
     if (ok && keepOwner && fchown(fd, ownership.owner, ownership.group) != 0) {
         // Only root may give the file back to its owner; anyone else already is the owner.
     }
     if (ok && !keepOwner) GiveAway(fd, ownership);
-    ok = close(fd) == 0 && ok;
+    *held = fd;
     if (ok) return temporary;
     unlink(temporary.c_str());
+    close(fd);
     return {};
 }
 
@@ -444,12 +466,15 @@ Outcome EditUnderLock(const std::string& target, const WriterLock& lock, Ownersh
     std::string bytes = Encode(std::move(file));
     // A file past the bound would be refused by every later call, losing all its settings.
     if (static_cast<long long>(bytes.size()) > kLargestFile) return Outcome::kFailed;
-    std::string temporary = WriteTemporary(target, bytes, ownership, exists);
+    int held = -1;
+    std::string temporary = WriteTemporary(target, bytes, ownership, exists, &held);
     if (temporary.empty()) return Outcome::kFailed;
     bytes = std::string();
     bool current = lock.StillCurrent();
-    if (current && rename(temporary.c_str(), target.c_str()) == 0) return Outcome::kDone;
-    unlink(temporary.c_str());
+    bool renamed = current && rename(temporary.c_str(), target.c_str()) == 0;
+    if (!renamed) unlink(temporary.c_str());
+    close(held);
+    if (renamed) return Outcome::kDone;
     return current ? Outcome::kFailed : Outcome::kAgain;
 }
 

@@ -26,7 +26,9 @@ std::shared_ptr<const Document> ReadFile(const char* path);
 // missing. True when nothing needed changing or the change was saved; false when the path
 // is empty, its folder is missing, the links loop, the file is no regular file, read-only,
 // too large or would grow past kLargestFile, the writers ahead did not move for about a
-// second, the lock file is no regular file, or the save failed (the file is then unchanged).
+// second, the lock file is no regular file, or the save failed (the file is then unchanged);
+// errno then says why (EINVAL for a lock file that is a pipe or a device, EFBIG for a file
+// past the file size limit).
 bool EditFile(const char* path, const std::function<bool(Document&)>& edit);
 
 }  // namespace ini

@@ -15,9 +15,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/object_name.h"
 #include "platform/posix/descriptor.h"
+#include "platform/posix/file_size_limit.h"
 #include "platform/posix/mapping_guard.h"
 
 namespace platform {
@@ -32,13 +34,15 @@ constexpr long kLockPauseNs = 2000000;  // 2 ms: a second in all
 constexpr std::size_t kLongestKeptName = 200;
 
 // POSIX names are "/name" with no further slash and at most NAME_MAX bytes; the user's id
-// ends it.
+// ends it. A slash is written as "%2F" and a percent sign as "%25", so that two names stay
+// two objects ("a/b" and "a_b" once opened one block).
 void MakeObjectName(const char* name, char* out, std::size_t size) {
+    std::string escaped;
+    for (const char* p = name; *p; ++p)
+        escaped += *p == '/' ? "%2F" : *p == '%' ? "%25" : std::string(1, *p);
     char kept[kLongestKeptName + 18];
-    ShortenObjectName(name, kLongestKeptName, kept, sizeof kept);
+    ShortenObjectName(escaped.c_str(), kLongestKeptName, kept, sizeof kept);
     std::snprintf(out, size, "/%s.%u", kept, static_cast<unsigned>(geteuid()));
-    for (char* p = out + 1; *p; ++p)
-        if (*p == '/') *p = '_';
 }
 
 // An object someone else made under our name, or one that others may open, could be
@@ -130,7 +134,8 @@ SharedMemoryHandle OpenSharedMemory(const char* name, std::uint32_t size, bool* 
     // touch of a view faulting.
     struct stat info;
     if (fstat(fd, &info) != 0 ||
-        (info.st_size < static_cast<off_t>(size) && ftruncate(fd, size) != 0) ||
+        (info.st_size < static_cast<off_t>(size) &&
+         (!FileMayGrowTo(size) || ftruncate(fd, size) != 0)) ||
         fstat(fd, &info) != 0 || info.st_size < static_cast<off_t>(size) ||
         posix_fallocate(fd, 0, size) != 0) {
         ReleaseAsLastHolder(fd, objectName);

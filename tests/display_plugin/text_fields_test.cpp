@@ -288,4 +288,13 @@ TEST_F(TextFields, ConnectingAgainKeepsTheBlockUnderAReaderThatIsAnswering) {
     EXPECT_STREQ(AnswerTextField("ServiceLabel"), "Jedynka");
 }
 
+TEST_F(TextFields, GlyphboxInitFromTwoThreadsAtOnceMapsTheBlockOnce) {
+    Put(Player().serviceLabel, "Jedynka");
+    auto connect = [] { vistune::ConnectDisplay(); };  // as GlyphboxInit does
+    for (int round = 0; round < 5000; ++round, vistune::DisconnectDisplay())
+        std::jthread one(connect), two(connect);
+    vistune::ConnectDisplay(name_.c_str());
+    EXPECT_STREQ(AnswerTextField("ServiceLabel"), "Jedynka") << "views leaked by a race";
+}
+
 }  // namespace

@@ -326,8 +326,8 @@ foreach(row IN LISTS rows)
         if(RUNNER)
             continue()
         endif()
-        # Ignored, SIGXFSZ makes a write past the limit fail with EFBIG instead of killing.
-        execute_process(COMMAND sh -c "trap '' XFSZ; ulimit -f 8; exec \"$@\"" sh ${command} ${args}
+        # SIGXFSZ at its default: the tools themselves make a write past the limit fail.
+        execute_process(COMMAND sh -c "ulimit -f 8; exec \"$@\"" sh ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     else()
         execute_process(COMMAND ${environment} ${command} ${args}

@@ -104,6 +104,17 @@ TEST(SharedBlockMapping, ALongNameIsKeptCutTo259Characters) {
     EXPECT_EQ(other.View()->isRunning, 0);
 }
 
+TEST(SharedBlockMapping, NamesThatDifferAreDifferentBlocks) {
+    std::string base = UniqueBlockName();
+    for (const char* other : {"_b", "%2Fb", "%b"}) {
+        SCOPED_TRACE(other);
+        SharedBlockMapping slash((base + "/b").c_str()), mapping((base + other).c_str());
+        ASSERT_TRUE(mapping.View() != nullptr && slash.View() != nullptr);
+        slash.View()->isRunning = 1;
+        EXPECT_EQ(mapping.View()->isRunning, 0);
+    }
+}
+
 // Restores the test program's own block name, whatever a test set.
 struct BlockNameVariable {
     BlockNameVariable() { platform::ReadEnvironment(kStatusBlockNameVariable, own, sizeof own); }

@@ -1,5 +1,6 @@
 // Linux only: POSIX shared memory is one namespace for the whole machine and its objects are
 // files anyone with the right mode can open, truncate or lock.
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csetjmp>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -22,8 +24,8 @@
 #include "hosts/common/display_plugin_host.h"
 #include "platform/shared_memory.h"
 #include "status_block/status_block_name.h"
-#include "tests/support/test_names.h"
 #include "tests/support/product_file.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -145,6 +147,8 @@ TEST(BlockObject, AnObjectCutShortByAnotherHolderIsGrownBeforeItIsMapped) {
     flock(other.fd, LOCK_SH);
     platform::SharedMemoryHandle handle = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
     ASSERT_TRUE(handle.open);
+    // Before any touch: on a full /dev/shm a repair at the touch could give private pages only.
+    EXPECT_EQ(ObjectSize(name), static_cast<off_t>(kSize));
     auto* bytes = static_cast<volatile unsigned char*>(platform::MapSharedMemory(handle, kSize));
     ASSERT_NE(bytes, nullptr);
     EXPECT_EQ(bytes[kSize - 1], 0);  // a fault here, had the object stayed empty
@@ -200,30 +204,38 @@ TEST(BlockObject, AViewCutShortUnderUsIsWholeAgainAtItsNextTouch) {
 }
 
 TEST(BlockObject, AViewWhoseHandleIsClosedReadsZerosOnceCutShort) {
-    std::string name = UniqueBlockName();
-    platform::SharedMemoryHandle ours = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
-    platform::SharedMemoryHandle theirs = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
-    auto* view = static_cast<volatile unsigned char*>(platform::MapSharedMemory(ours, kSize));
-    ASSERT_NE(view, nullptr);
-    view[0] = 5;
-    int closedNumber = static_cast<int>(ours.value);
-    platform::CloseSharedMemory(ours);
-    // The closed descriptor's number now names a file of someone else's.
-    FILE* reused = std::tmpfile();
-    ASSERT_EQ(dup2(fileno(reused), closedNumber), closedNumber);
-    CutToNothing(name);
-    alarm(20);  // growing that file instead would leave the touch faulting for good
-    EXPECT_EQ(view[0], 0);
-    alarm(0);
-    view[0] = 6;
-    EXPECT_EQ(view[0], 6);
-    struct stat info {};
-    fstat(closedNumber, &info);
-    EXPECT_EQ(info.st_size, 0) << "the repair grew a file that is not the block";
-    close(closedNumber);
-    std::fclose(reused);
-    platform::UnmapSharedMemory(const_cast<unsigned char*>(view), kSize);
-    platform::CloseSharedMemory(theirs);
+    for (bool byUs : {true, false}) {
+        SCOPED_TRACE(byUs ? "closed by us" : "closed by other code of the process, never told");
+        std::string name = UniqueBlockName();
+        platform::SharedMemoryHandle ours =
+            platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+        platform::SharedMemoryHandle theirs =
+            platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
+        auto* view = static_cast<volatile unsigned char*>(platform::MapSharedMemory(ours, kSize));
+        ASSERT_NE(view, nullptr);
+        view[0] = 5;
+        int closedNumber = static_cast<int>(ours.value);
+        if (byUs)
+            platform::CloseSharedMemory(ours);
+        else
+            close(closedNumber);
+        // The closed descriptor's number now names a file of someone else's.
+        FILE* reused = std::tmpfile();
+        ASSERT_EQ(dup2(fileno(reused), closedNumber), closedNumber);
+        CutToNothing(name);
+        alarm(20);  // growing that file instead would leave the touch faulting for good
+        EXPECT_EQ(view[0], 0);
+        alarm(0);
+        view[0] = 6;
+        EXPECT_EQ(view[0], 6);
+        struct stat info {};
+        fstat(closedNumber, &info);
+        EXPECT_EQ(info.st_size, 0) << "the repair grew a file that is not the block";
+        close(closedNumber);
+        std::fclose(reused);
+        platform::UnmapSharedMemory(const_cast<unsigned char*>(view), kSize);
+        platform::CloseSharedMemory(theirs);
+    }
 }
 
 TEST(BlockObject, EveryViewHandedOutSurvivesACut) {
@@ -283,7 +295,6 @@ TEST(BlockObject, AnOpenThatFailsHalfWayLeavesNoObjectBehind) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);  // the growth then fails with EFBIG instead of ending us
         struct rlimit small = {1024, 1024};
         setrlimit(RLIMIT_FSIZE, &small);
         platform::SharedMemoryHandle handle = platform::OpenSharedMemory(name.c_str(), kSize, nullptr);
@@ -334,6 +345,50 @@ TEST(BlockObjectDeathTest, AFaultAfterThePlugInIsUnloadedStillEndsTheProcessAsOn
             std::printf("%d", other[0]);
         },
         EndedByTheFault, "");
+}
+
+sigjmp_buf afterHostsFault;
+void HostsOwnFaultHandler(int, siginfo_t*, void*) {
+    siglongjmp(afterHostsFault, 1);
+}
+
+bool HostsHandlerIsInPlace() {
+    struct sigaction now;
+    return sigaction(SIGBUS, nullptr, &now) == 0 && now.sa_sigaction == HostsOwnFaultHandler;
+}
+
+// A host with a SIGBUS handler of its own loads both plug-ins, unloads them in the given
+// order (`second` may stay loaded) and faults on a file of its own: 0 when its handler got
+// the fault, else the step that failed.
+int HostFaultsAfterUnloading(const char* first, const char* second) {
+    struct sigaction host {};
+    host.sa_sigaction = HostsOwnFaultHandler;
+    host.sa_flags = SA_SIGINFO;
+    sigaction(SIGBUS, &host, nullptr);
+    void* tuner = dlopen(ProductPlugin("glyphbox").c_str(), RTLD_NOW);
+    if (tuner == nullptr || HostsHandlerIsInPlace()) return 2;  // the tuner's guard is set at load
+    void* display = dlopen(ProductPlugin("vistune").c_str(), RTLD_NOW);
+    auto init = display ? reinterpret_cast<void (*)()>(dlsym(display, "GlyphboxInit")) : nullptr;
+    if (init == nullptr) return 3;
+    init();
+    dlclose(std::string(first) == "glyphbox" ? tuner : display);
+    if (second) dlclose(std::string(second) == "glyphbox" ? tuner : display);
+    if (second && !HostsHandlerIsInPlace()) return 4;
+    auto* other = static_cast<volatile char*>(
+        mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, fileno(std::tmpfile()), 0));
+    if (sigsetjmp(afterHostsFault, 1) == 0) return other[0] == 0 ? 5 : 6;
+    return 0;
+}
+
+TEST(BlockObjectDeathTest, AHostsOwnFaultHandlerGetsItsFaultsWhicheverPlugInIsUnloadedFirst) {
+    const char* orders[][2] = {
+        {"glyphbox", "vistune"}, {"vistune", "glyphbox"}, {"glyphbox", nullptr}};
+    for (const auto& order : orders) {
+        SCOPED_TRACE(std::string(order[0]) + " unloaded first" +
+                     (order[1] ? "" : ", the other kept"));
+        EXPECT_EXIT((alarm(20), std::_Exit(HostFaultsAfterUnloading(order[0], order[1]))),
+                    ::testing::ExitedWithCode(0), "");
+    }
 }
 
 TEST(BlockObject, AFaultHandlerInstalledAfterOursIsLeftInPlace) {

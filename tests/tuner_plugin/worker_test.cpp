@@ -158,23 +158,31 @@ TEST_F(TunerWorker, ExitStopsPromptlySavesAndLeavesNotRunning) {
 }
 
 TEST_F(TunerWorker, AStopAnswersTheQueryInFlightAndEndsPromptly) {
-    StartWith("[Options]\r\nRefresh=10000\r\n");
-    host_.answerDelayMs = 100;
-    glyphbox::Event();
-    // The worker's first cycle is now under way (Linux) or its query waits for this thread
-    // to answer it (Windows): only a stop whose wait answers it can end the worker before
-    // its 20 s bound.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    Clock::time_point start = Clock::now();
-    glyphbox::Exit();
-    EXPECT_LT(MillisecondsSince(start), 5000);
-    std::vector<std::uint32_t> asked = host_.Queries();
-    ASSERT_FALSE(asked.empty()) << "the query in flight was not answered during the stop";
-    EXPECT_EQ(asked[0], kSignalQuery);
-    host_.answerDelayMs = 0;
-    host_.Pump(200);
-    EXPECT_EQ(host_.Queries(), asked);
-    EXPECT_EQ(IsRunning(), 0);
+    // A short interval's stop still waits out an answer slower than two intervals.
+    for (const char* settings : {"[Options]\r\nRefresh=10000\r\n", "[Options]\r\nRefresh=10\r\n"}) {
+        SCOPED_TRACE(settings);
+        StartWith(settings);
+        host_.ForgetQueries();
+        const int begunBefore = host_.QueriesBegun();
+        host_.answerDelayMs = 300;
+        glyphbox::Event();
+        // The worker's first cycle is now under way (Linux) or its query waits for this thread
+        // to answer it (Windows): only a stop whose wait answers it can end the worker before
+        // its 20 s bound.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        Clock::time_point start = Clock::now();
+        glyphbox::Exit();
+        EXPECT_LT(MillisecondsSince(start), 5000);
+        std::vector<std::uint32_t> asked = host_.Queries();
+        ASSERT_FALSE(asked.empty()) << "the query in flight was not answered during the stop";
+        EXPECT_EQ(asked[0], kSignalQuery);
+        EXPECT_EQ(host_.QueriesBegun() - begunBefore, static_cast<int>(asked.size()))
+            << "a query still in flight";
+        host_.answerDelayMs = 0;
+        host_.Pump(200);
+        EXPECT_EQ(host_.Queries(), asked);
+        EXPECT_EQ(IsRunning(), 0);
+    }
 }
 
 // The stop's wait answers the host's messages, and the host's handler may call us again.

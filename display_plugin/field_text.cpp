@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace vistune {
@@ -54,11 +53,18 @@ std::size_t BoundedLength(const char* field, std::size_t width, std::size_t outS
 
 }  // namespace
 
-bool SameFieldName(const char* name, const char* fieldName) {
-    if (name == nullptr) return false;
-    for (; *name && *fieldName; ++name, ++fieldName)
-        if (FoldAsciiCase(*name) != FoldAsciiCase(*fieldName)) return false;
-    return *name == *fieldName;
+std::string_view AskedFieldName(const char* name) {
+    std::size_t length = 0;
+    if (name != nullptr)
+        while (length < kLongFieldName && name[length] != '\0') ++length;
+    return {name, length};
+}
+
+bool SameFieldName(std::string_view name, std::string_view fieldName) {
+    if (name.size() != fieldName.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (FoldAsciiCase(name[i]) != FoldAsciiCase(fieldName[i])) return false;
+    return true;
 }
 
 void CopyField(char* out, std::size_t outSize, const char* field, std::size_t width) {
@@ -93,10 +99,6 @@ void TransliterateField(char* out, std::size_t outSize, const char* field, std::
         }
     }
     out[i] = '\0';
-}
-
-void FormatDecimal(char* out, std::size_t outSize, long value) {
-    std::snprintf(out, outSize, "%ld", value);
 }
 
 }  // namespace vistune

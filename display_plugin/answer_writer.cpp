@@ -6,16 +6,23 @@
 namespace vistune {
 namespace {
 
-// Eight bytes a move, then byte by byte: for these short texts that beats both the call to
-// the C runtime's memcpy and the `rep movsb` that -Os makes of a memcpy of unknown size.
+void CopyWord(char* to, const char* from) {
+    std::uint64_t word;
+    std::memcpy(&word, from, sizeof word);
+    std::memcpy(to, &word, sizeof word);
+}
+
+// Eight bytes a move, the last eight overlapping the word before them: for these short texts
+// that beats both the call to the C runtime's memcpy and the `rep movsb` that -Os makes of a
+// memcpy of unknown size.
 void CopyBytes(char* to, const char* from, std::size_t count) {
-    std::size_t i = 0;
-    for (; count - i >= sizeof(std::uint64_t); i += sizeof(std::uint64_t)) {
-        std::uint64_t word;
-        std::memcpy(&word, from + i, sizeof word);
-        std::memcpy(to + i, &word, sizeof word);
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    if (count < kWord) {
+        for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
+        return;
     }
-    for (; i < count; ++i) to[i] = from[i];
+    for (std::size_t i = 0; i + kWord < count; i += kWord) CopyWord(to + i, from + i);
+    CopyWord(to + count - kWord, from + count - kWord);
 }
 
 }  // namespace

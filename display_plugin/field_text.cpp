@@ -54,10 +54,11 @@ std::size_t BoundedLength(const char* field, std::size_t width, std::size_t outS
 }  // namespace
 
 std::string_view AskedFieldName(const char* name) {
-    std::size_t length = 0;
-    if (name != nullptr)
-        while (length < kLongFieldName && name[length] != '\0') ++length;
-    return {name, length};
+    if (name == nullptr) return {};
+    // memchr stops at the first terminator, so a shorter name is not read past its end.
+    const void* end = std::memchr(name, '\0', kLongFieldName);
+    if (end == nullptr) return {name, kLongFieldName};
+    return {name, static_cast<std::size_t>(static_cast<const char*>(end) - name)};
 }
 
 bool SameFieldName(std::string_view name, std::string_view fieldName) {

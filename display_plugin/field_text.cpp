@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace vistune {
@@ -54,11 +53,19 @@ std::size_t BoundedLength(const char* field, std::size_t width, std::size_t outS
 
 }  // namespace
 
-bool SameFieldName(const char* name, const char* fieldName) {
-    if (name == nullptr) return false;
-    for (; *name && *fieldName; ++name, ++fieldName)
-        if (FoldAsciiCase(*name) != FoldAsciiCase(*fieldName)) return false;
-    return *name == *fieldName;
+std::string_view AskedFieldName(const char* name) {
+    if (name == nullptr) return {};
+    // memchr stops at the first terminator, so a shorter name is not read past its end.
+    const void* end = std::memchr(name, '\0', kLongFieldName);
+    if (end == nullptr) return {name, kLongFieldName};
+    return {name, static_cast<std::size_t>(static_cast<const char*>(end) - name)};
+}
+
+bool SameFieldName(std::string_view name, std::string_view fieldName) {
+    if (name.size() != fieldName.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (FoldAsciiCase(name[i]) != FoldAsciiCase(fieldName[i])) return false;
+    return true;
 }
 
 void CopyField(char* out, std::size_t outSize, const char* field, std::size_t width) {
@@ -93,10 +100,6 @@ void TransliterateField(char* out, std::size_t outSize, const char* field, std::
         }
     }
     out[i] = '\0';
-}
-
-void FormatDecimal(char* out, std::size_t outSize, long value) {
-    std::snprintf(out, outSize, "%ld", value);
 }
 
 }  // namespace vistune

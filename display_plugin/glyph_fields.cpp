@@ -1,21 +1,28 @@
 #include "display_plugin/glyph_fields.h"
 
 #include <climits>
-#include <cstdio>
+#include <string_view>
 
+#include "display_plugin/answer_writer.h"
 #include "display_plugin/display_state.h"
 #include "display_plugin/field_text.h"
 
 namespace vistune {
 namespace {
 
-constexpr char kTvGlyph[] = "$CustomChar(%d,16,10,4,31,17,17,17,31)$Chr(%d)";
-constexpr char kRadioGlyph[] = "$CustomChar(%d,16,24,20,23,23,20,24,16)$Chr(%d)";
-constexpr char kFileGlyph[] = "$CustomChar(%d,0,28,18,31,17,17,31,0)$Chr(%d)";
-constexpr char kStoppedGlyph[] = "$CustomChar(%d,0,31,31,31,31,31,31,0)$Chr(%d)";
-constexpr char kPlayingGlyph[] = "$CustomChar(%d,0,16,24,28,30,28,24,16)$Chr(%d)";
-constexpr char kPausedGlyph[] = "$CustomChar(%d,0,27,27,27,27,27,27,0)$Chr(%d)";
-constexpr char kRecordingGlyph[] = "$CustomChar(%d,0,0,14,31,31,31,14,0)$Chr(%d)";
+using namespace std::string_view_literals;
+
+// Every answer's length is known here, so no answer asks the C runtime to count it.
+constexpr std::string_view kWrongGlyph = kWrongGlyphField;
+
+// Each glyph's eight rows, top first, after the comma that follows the slot.
+constexpr std::string_view kTvGlyph = ",16,10,4,31,17,17,17,31";
+constexpr std::string_view kRadioGlyph = ",16,24,20,23,23,20,24,16";
+constexpr std::string_view kFileGlyph = ",0,28,18,31,17,17,31,0";
+constexpr std::string_view kStoppedGlyph = ",0,31,31,31,31,31,31,0";
+constexpr std::string_view kPlayingGlyph = ",0,16,24,28,30,28,24,16";
+constexpr std::string_view kPausedGlyph = ",0,27,27,27,27,27,27,0";
+constexpr std::string_view kRecordingGlyph = ",0,0,14,31,31,31,14,0";
 
 constexpr int kSlotCodes[] = {176, 158, 131, 132, 133, 134, 135, 136};
 constexpr int kUnknownSlotCode = 63;
@@ -24,18 +31,31 @@ char glyphResult[kAnswerSize];
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-void Draw(char* out, const char* glyph, int slot) {
-    std::snprintf(out, kAnswerSize, glyph, slot, SlotCharacterCode(slot));
+// "$CustomChar(slot,rows)$Chr(code)": the display loads the glyph, then prints it.
+void Draw(char* out, std::string_view rows, int slot) {
+    AnswerWriter(out, kAnswerSize)
+        .Text("$CustomChar("sv)
+        .Decimal(slot)
+        .Text(rows)
+        .Text(")$Chr("sv)
+        .Decimal(SlotCharacterCode(slot))
+        .Text(")"sv);
 }
 
-void IsRunning(char* out, int) { FormatDecimal(out, kAnswerSize, Block().isRunning); }
+void Write(char* out, std::string_view text) { AnswerWriter(out, kAnswerSize).Text(text); }
+
+void IsRunning(char* out, int) { AnswerWriter(out, kAnswerSize).Decimal(Block().isRunning); }
 
 void Type(char* out, int slot) {
     const PlayerRecord& player = Block().player;
-    std::snprintf(out, kAnswerSize, "?");
-    if (player.serviceKind == kServiceTv) Draw(out, kTvGlyph, slot);
-    if (player.serviceKind == kServiceRadio) Draw(out, kRadioGlyph, slot);
-    if (player.playingFile == 1) Draw(out, kFileGlyph, slot);
+    std::string_view rows;
+    if (player.serviceKind == kServiceTv) rows = kTvGlyph;
+    if (player.serviceKind == kServiceRadio) rows = kRadioGlyph;
+    if (player.playingFile == 1) rows = kFileGlyph;
+    if (rows.empty())
+        Write(out, "?"sv);
+    else
+        Draw(out, rows, slot);
 }
 
 void PlayStatus(char* out, int slot) {
@@ -43,23 +63,28 @@ void PlayStatus(char* out, int slot) {
         case kPlayStopped: Draw(out, kStoppedGlyph, slot); break;
         case kPlayPlaying: Draw(out, kPlayingGlyph, slot); break;
         case kPlayPaused: Draw(out, kPausedGlyph, slot); break;
-        default: break;
+        default: Write(out, kWrongGlyph); break;
     }
 }
 
 // The mark shows on every other call during a recording, so it blinks at half the rate the
 // display refreshes the field.
 void Record(char* out, int slot) {
-    std::snprintf(out, kAnswerSize, " ");
-    if (Block().player.recording != 1) return;
+    if (Block().player.recording != 1) {
+        Write(out, " "sv);
+        return;
+    }
     int& counter = BlinkCounter();
-    if (counter % 2 == 0) Draw(out, kRecordingGlyph, slot);
+    if (counter % 2 == 0)
+        Draw(out, kRecordingGlyph, slot);
+    else
+        Write(out, " "sv);
     // INT_MAX is odd, so wrapping to 0 keeps the alternation.
     counter = counter == INT_MAX ? 0 : counter + 1;
 }
 
 struct GlyphField {
-    const char* name;
+    std::string_view name;
     void (*answer)(char* out, int slot);
 };
 
@@ -93,13 +118,14 @@ int SlotCharacterCode(int slot) {
 
 const char* AnswerGlyphField(const char* name, const char* slotText) {
     int slot = ParseSlot(slotText);
-    std::snprintf(glyphResult, sizeof glyphResult, "%s", kWrongGlyphField);
+    std::string_view asked = AskedFieldName(name);
     for (const GlyphField& field : kGlyphFields) {
-        if (SameFieldName(name, field.name)) {
+        if (asked.size() == field.name.size() && SameFieldName(asked, field.name)) {
             field.answer(glyphResult, slot);
-            break;
+            return glyphResult;
         }
     }
+    Write(glyphResult, kWrongGlyph);
     return glyphResult;
 }
 

@@ -1,8 +1,9 @@
 #include "display_plugin/text_fields.h"
 
-#include <cstdio>
 #include <cstring>
+#include <string_view>
 
+#include "display_plugin/answer_writer.h"
 #include "display_plugin/display_state.h"
 #include "display_plugin/field_text.h"
 #include "project_version.h"
@@ -10,7 +11,14 @@
 namespace vistune {
 namespace {
 
-constexpr char kCredit[] = "Vistune plug-in by the Glyphbox LCD team - https://glyphbox-lcd.example.org";
+using namespace std::string_view_literals;
+
+// Every answer's length is known here, so no answer asks the C runtime to count it.
+constexpr std::string_view kWrongText = kWrongTextField;
+
+constexpr std::string_view kCredit =
+    "Vistune plug-in by the Glyphbox LCD team - https://glyphbox-lcd.example.org";
+constexpr std::string_view kVersion = VISTUNE_SHORT_VERSION;
 
 char textResult[kAnswerSize];
 
@@ -23,17 +31,21 @@ const PlayerRecord& Player() { return Block().player; }
 // "EPG" and "EPGNoTime" stay empty unless a live TV service is on.
 bool HasProgrammeGuide() { return Player().serviceKind == kServiceTv && Player().playingFile != 1; }
 
-void SigLevel(char* out) { FormatDecimal(out, kOut, Block().signal.level); }
-void SigQuality(char* out) { FormatDecimal(out, kOut, Block().signal.quality); }
-void IsRunning(char* out) { FormatDecimal(out, kOut, Block().isRunning); }
+void Write(char* out, std::string_view text) { AnswerWriter(out, kOut).Text(text); }
+void WriteDecimal(char* out, long value) { AnswerWriter(out, kOut).Decimal(value); }
+
+void SigLevel(char* out) { WriteDecimal(out, Block().signal.level); }
+void SigQuality(char* out) { WriteDecimal(out, Block().signal.quality); }
+void IsRunning(char* out) { WriteDecimal(out, Block().isRunning); }
 
 void Type(char* out) {
-    const char* kind = "NOTHING";
-    if (Player().serviceKind == kServiceTv) kind = "TV";
-    if (Player().serviceKind == kServiceRadio) kind = "RADIO";
-    if (Player().serviceKind == kServiceOther) kind = "OTHER";
-    if (Player().playingFile == 1) kind = "FILE";
-    std::snprintf(out, kOut, "%s", kind);
+    const PlayerRecord& player = Player();
+    std::string_view kind = "NOTHING"sv;
+    if (player.serviceKind == kServiceTv) kind = "TV"sv;
+    if (player.serviceKind == kServiceRadio) kind = "RADIO"sv;
+    if (player.serviceKind == kServiceOther) kind = "OTHER"sv;
+    if (player.playingFile == 1) kind = "FILE"sv;
+    Write(out, kind);
 }
 
 // The file name is the tail from the last backslash, which the display keeps as a marker.
@@ -58,14 +70,14 @@ void ServiceLabel(char* out) {
 void ProviderLabel(char* out) {
     CopyField(out, kOut, Player().providerLabel, sizeof Player().providerLabel);
 }
-void ChannelNumber(char* out) { FormatDecimal(out, kOut, Player().channelNumber); }
+void ChannelNumber(char* out) { WriteDecimal(out, Player().channelNumber); }
 
 void PlayStatus(char* out) {
     switch (Player().playState) {
-        case kPlayStopped: std::snprintf(out, kOut, "STOP"); break;
-        case kPlayPlaying: std::snprintf(out, kOut, "PLAY"); break;
-        case kPlayPaused: std::snprintf(out, kOut, "PAUSE"); break;
-        default: break;
+        case kPlayStopped: Write(out, "STOP"sv); break;
+        case kPlayPlaying: Write(out, "PLAY"sv); break;
+        case kPlayPaused: Write(out, "PAUSE"sv); break;
+        default: Write(out, kWrongText); break;
     }
 }
 
@@ -88,19 +100,21 @@ void EpgNoTime(char* out) {
     TransliterateField(out, kOut, text + start, kLast + 1 - start);
 }
 
-void VolLevel(char* out) { FormatDecimal(out, kOut, Player().volume); }
+void VolLevel(char* out) { WriteDecimal(out, Player().volume); }
 
 void VolMute(char* out) {
-    if (Player().muted == 1) std::snprintf(out, kOut, "1");
-    if (Player().muted == 0) std::snprintf(out, kOut, "0");
+    std::string_view mute = kWrongText;
+    if (Player().muted == 1) mute = "1"sv;
+    if (Player().muted == 0) mute = "0"sv;
+    Write(out, mute);
 }
 
-void About(char* out) { std::snprintf(out, kOut, "%s", kCredit); }
-void Version(char* out) { std::snprintf(out, kOut, "%s", VISTUNE_SHORT_VERSION); }
-void Record(char* out) { std::snprintf(out, kOut, "%s", Player().recording == 1 ? "1" : "0"); }
+void About(char* out) { Write(out, kCredit); }
+void Version(char* out) { Write(out, kVersion); }
+void Record(char* out) { Write(out, Player().recording == 1 ? "1"sv : "0"sv); }
 
 struct TextField {
-    const char* name;
+    std::string_view name;
     Answer answer;
 };
 
@@ -118,13 +132,15 @@ constexpr TextField kTextFields[] = {
 }  // namespace
 
 const char* AnswerTextField(const char* name) {
-    std::snprintf(textResult, sizeof textResult, "%s", kWrongTextField);
+    std::string_view asked = AskedFieldName(name);
+    // Lengths first: they tell most fields apart without a call.
     for (const TextField& field : kTextFields) {
-        if (SameFieldName(name, field.name)) {
+        if (asked.size() == field.name.size() && SameFieldName(asked, field.name)) {
             field.answer(textResult);
-            break;
+            return textResult;
         }
     }
+    Write(textResult, kWrongText);
     return textResult;
 }
 

@@ -1,13 +1,22 @@
 #!/bin/bash
-# Runs the benchmarks: natively (Release), then the Windows build under Wine. Arguments go
-# to every benchmark program (e.g. --benchmark_filter=ReadInt).
+# Runs the benchmarks natively (Release) and as the Windows build under Wine, and prints for
+# each benchmark the two figures side by side with their ratio. Arguments go to every
+# benchmark program (e.g. --benchmark_filter=ReadInt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/script_options.sh
 usage="usage: scripts/bench.sh [--benchmark_...]
-Runs the benchmarks natively (Release), then the Windows build under Wine; the
-options go to every benchmark program."
+Runs every benchmark natively (Release) and as the Windows build under Wine, one
+process of each in turn, BENCH_PROCESSES times (default 3), and prints per
+benchmark the best of those processes' medians (CPU time) for both builds and
+the Windows figure's ratio to the native one. The options go to every benchmark
+program."
 ALLOWED_OPTIONS="--benchmark_*" handle_common_options "$usage" "$@"
+processes=${BENCH_PROCESSES:-3}
+if ! [[ $processes =~ ^[1-9][0-9]*$ ]]; then
+    echo "bench.sh: BENCH_PROCESSES must be a positive number, not \"$processes\"" >&2
+    exit 2
+fi
 
 scripts/install_deps.sh bench
 
@@ -29,17 +38,59 @@ fetch_benchmark_sources() {
 
 cmake --preset native-release >/dev/null
 cmake --build --preset native-release -j "$(nproc)"
-for bench in build/native-release/bin/*_bench; do
-    echo "== native: $(basename "$bench")"
-    "$bench" "$@"
-done
-
 fetch_benchmark_sources
 windows=win32-bench
 /usr/lib/wine/wine --version >/dev/null 2>&1 || windows=win64-bench
 cmake --preset "$windows" >/dev/null
 cmake --build --preset "$windows" -j "$(nproc)"
-for bench in build/"$windows"/bin/*_bench.exe; do
-    echo "== $windows under Wine: $(basename "$bench")"
-    build/"$windows"/wine_run.sh "$bench" "$@"
+
+results=build/bench-results
+rm -rf "$results"
+mkdir -p "$results"
+
+# One process: the medians of five repetitions as CSV. Our format comes last, so that it wins.
+run() {
+    local out=$1
+    shift
+    if ! "$@" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "${options[@]}" \
+        --benchmark_format=csv >"$out" 2>"$out.log"; then
+        cat "$out.log" >&2
+        echo "bench.sh: $* failed" >&2
+        exit 1
+    fi
+}
+
+# Per benchmark, the best median over the processes of each build (a slow stretch of the
+# machine then spoils one process, not the figure), side by side.
+table() {
+    awk -F, -v windows="$windows" '
+        FNR == 1 { build = FILENAME ~ /\.native\./ ? "native" : "windows"; next }
+        {
+            name = $1; gsub(/"/, "", name)
+            if (name ~ /_(mean|stddev|cv)$/ || $9 == "true") next
+            sub(/_median$/, "", name)
+            if (!(name in unit)) { order[++count] = name; unit[name] = $5 }
+            key = build SUBSEP name
+            if (!(key in best) || $4 + 0 < best[key]) best[key] = $4 + 0
+        }
+        END {
+            if (count == 0) { print "(no benchmark of this program was run)"; exit }
+            printf "| benchmark | native | %s under Wine | ratio |\n|---|---|---|---|\n", windows
+            for (i = 1; i <= count; i++) {
+                name = order[i]; n = best["native", name]; w = best["windows", name]
+                ratio = n > 0 ? sprintf("%.1fx", w / n) : "-"
+                printf "| %s | %.1f %s | %.1f %s | %s |\n", name, n, unit[name], w, unit[name], ratio
+            }
+        }' "$@"
+}
+
+options=("$@")
+for bench in build/native-release/bin/*_bench; do
+    name=$(basename "$bench")
+    echo "== $name: best of $processes processes, each the median of 5 repetitions (CPU time)"
+    for i in $(seq "$processes"); do
+        run "$results/$name.native.$i.csv" "$bench"
+        run "$results/$name.windows.$i.csv" build/"$windows"/wine_run.sh build/"$windows"/bin/"$name".exe
+    done
+    table "$results/$name".*.csv
 done

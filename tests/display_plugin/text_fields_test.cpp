@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "display_plugin/answer_writer.h"
+#include "display_plugin/field_text.h"
 #include "display_plugin/text_fields.h"
 #include "tests/display_plugin/display_fixture.h"
 #include "tests/display_plugin/plain_text_model.h"
@@ -169,6 +171,21 @@ TEST_F(TextFields, AnswersReflectTheBlockAtEachCall) {
 
 TEST_F(TextFields, ANullFieldNameAnswersTheErrorText) {
     EXPECT_STREQ(AnswerTextField(nullptr), kWrongTextField);
+}
+
+// No more of a name is read than a field's name could take, terminated or not.
+TEST_F(TextFields, ANameLongerThanAnyFieldsIsReadOnlySoFar) {
+    char name[vistune::kLongFieldName];
+    std::memset(name, 'A', sizeof name);
+    EXPECT_STREQ(AnswerTextField(name), kWrongTextField);
+}
+
+TEST(AnswerWriter, CutsWhatDoesNotFitAndKeepsTheTerminator) {
+    char out[8];
+    std::memset(out, 0xCC, sizeof out);
+    vistune::AnswerWriter(out, 7).Text("ab").Decimal(-2147483647L - 1).Text("z");
+    EXPECT_STREQ(out, "ab-214");
+    EXPECT_EQ(out[7], '\xCC');
 }
 
 // The TV host may leave a text field without its terminator; the field's last byte then

@@ -60,29 +60,7 @@ run() {
     fi
 }
 
-# Per benchmark, the best median over the processes of each build (a slow stretch of the
-# machine then spoils one process, not the figure), side by side.
-table() {
-    awk -F, -v windows="$windows" '
-        FNR == 1 { build = FILENAME ~ /\.native\./ ? "native" : "windows"; next }
-        {
-            name = $1; gsub(/"/, "", name)
-            if (name ~ /_(mean|stddev|cv)$/ || $9 == "true") next
-            sub(/_median$/, "", name)
-            if (!(name in unit)) { order[++count] = name; unit[name] = $5 }
-            key = build SUBSEP name
-            if (!(key in best) || $4 + 0 < best[key]) best[key] = $4 + 0
-        }
-        END {
-            if (count == 0) { print "(no benchmark of this program was run)"; exit }
-            printf "| benchmark | native | %s under Wine | ratio |\n|---|---|---|---|\n", windows
-            for (i = 1; i <= count; i++) {
-                name = order[i]; n = best["native", name]; w = best["windows", name]
-                ratio = n > 0 ? sprintf("%.1fx", w / n) : "-"
-                printf "| %s | %.1f %s | %.1f %s | %s |\n", name, n, unit[name], w, unit[name], ratio
-            }
-        }' "$@"
-}
+table() { awk -v windows="$windows" -f scripts/bench_table.awk "$@"; }
 
 options=("$@")
 for bench in build/native-release/bin/*_bench; do

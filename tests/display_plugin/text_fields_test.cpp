@@ -180,12 +180,13 @@ TEST_F(TextFields, ANameLongerThanAnyFieldsIsReadOnlySoFar) {
     EXPECT_STREQ(AnswerTextField(name), kWrongTextField);
 }
 
+// The cut falls past a whole word, where the copy moves eight bytes at a time.
 TEST(AnswerWriter, CutsWhatDoesNotFitAndKeepsTheTerminator) {
-    char out[8];
+    char out[32];
     std::memset(out, 0xCC, sizeof out);
-    vistune::AnswerWriter(out, 7).Text("ab").Decimal(-2147483647L - 1).Text("z");
-    EXPECT_STREQ(out, "ab-214");
-    EXPECT_EQ(out[7], '\xCC');
+    vistune::AnswerWriter(out, 23).Text("ab").Decimal(-2147483647L - 1).Text("zyxwvutsrq");
+    EXPECT_STREQ(out, "ab-2147483648zyxwvutsr");
+    EXPECT_EQ(out[23], '\xCC');
 }
 
 // The TV host may leave a text field without its terminator; the field's last byte then

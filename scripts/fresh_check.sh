@@ -19,9 +19,7 @@ case "$*" in
     "") commands=(scripts/demo.sh scripts/test.sh) ;;
     --demo-only) commands=(scripts/demo.sh) ;;
     --wine-demo) commands=("scripts/demo.sh --wine") ;;
-    *) echo "fresh_check.sh: unexpected arguments \"$*\"" >&2
-       echo "Try \"fresh_check.sh --help\"." >&2
-       exit 2 ;;
+    *) usage_error "takes one of --demo-only and --wine-demo at most, not \"$*\"" ;;
 esac
 [ "$(id -u)" -eq 0 ] || { echo "fresh_check.sh: needs root (debootstrap, chroot, mounts)" >&2; exit 1; }
 

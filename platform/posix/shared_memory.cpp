@@ -173,4 +173,8 @@ void CloseSharedMemory(SharedMemoryHandle& handle) {
     handle = SharedMemoryHandle{};
 }
 
+void PrepareSharedMemoryForUnload() {
+    KeepLoadedWhileOthersChainToUs();
+}
+
 }  // namespace platform

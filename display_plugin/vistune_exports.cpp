@@ -2,6 +2,7 @@
 #include "display_plugin/display_state.h"
 #include "display_plugin/glyph_fields.h"
 #include "display_plugin/text_fields.h"
+#include "platform/shared_memory.h"
 #include "plugin_abi.h"
 
 namespace {
@@ -13,7 +14,9 @@ extern "C" {
 PLUGIN_EXPORT void PLUGIN_STDCALL GlyphboxInit() { vistune::ConnectDisplay(); }
 
 // The block stays mapped until the library is unloaded.
-PLUGIN_EXPORT void PLUGIN_STDCALL GlyphboxFini() {}
+PLUGIN_EXPORT void PLUGIN_STDCALL GlyphboxFini() {
+    platform::PrepareSharedMemoryForUnload();
+}
 
 PLUGIN_EXPORT int PLUGIN_STDCALL GetMinRefreshInterval() { return kMinRefreshIntervalMs; }
 

@@ -35,4 +35,9 @@ void UnmapSharedMemory(void* view, std::uint32_t size);
 // Releases the handle and marks it closed; a closed handle is ignored.
 void CloseSharedMemory(SharedMemoryHandle& handle);
 
+// The calling plug-in may be unloaded once this returns (call it from its exit entry point).
+// Elsewhere than on Windows, when a handler someone else set after the views' guard may pass
+// faults on to it, the plug-in stays loaded for good instead; otherwise nothing changes.
+void PrepareSharedMemoryForUnload();
+
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/shared_memory.h"
 #include "tuner_plugin/about_dialog.h"
 #include "tuner_plugin/plugin_menu.h"
 #include "tuner_plugin/plugin_state.h"
@@ -21,6 +22,7 @@ void Start(platform::HostWindow window, char* character, std::int32_t* integer) 
 void Exit() {
     StopWorker();
     SaveSettings(SettingsPath());
+    platform::PrepareSharedMemoryForUnload();
 }
 
 namespace {

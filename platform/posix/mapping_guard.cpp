@@ -103,8 +103,9 @@ bool IsOurs(const struct sigaction& action) {
 }
 
 // Asks the copy whose handler is `action`, if it is one of ours, to pass faults that went to
-// `gone` on to `instead`; true when some copy down the chain did.
-bool UnchainFrom(const struct sigaction& action, void* gone, const struct sigaction& instead);
+// `gone` on to `instead`; true when some copy down the chain did. With `instead` null, only
+// whether faults reach `gone` through copies of ours alone.
+bool UnchainFrom(const struct sigaction& action, void* gone, const struct sigaction* instead);
 
 }  // namespace
 }  // namespace platform
@@ -115,15 +116,15 @@ extern "C" __attribute__((visibility("default"))) bool GlyphboxMappingGuardUncha
     const struct sigaction* next = replaced.load();
     if (self != reinterpret_cast<void*>(platform::OnBusError) || next == nullptr) return false;
     if (!(next->sa_flags & SA_SIGINFO) || reinterpret_cast<void*>(next->sa_sigaction) != gone)
-        return platform::UnchainFrom(*next, gone, *instead);
-    platform::Replace(*instead);
+        return platform::UnchainFrom(*next, gone, instead);
+    if (instead) platform::Replace(*instead);
     return true;
 }
 
 namespace platform {
 namespace {
 
-bool UnchainFrom(const struct sigaction& action, void* gone, const struct sigaction& instead) {
+bool UnchainFrom(const struct sigaction& action, void* gone, const struct sigaction* instead) {
     if (!(action.sa_flags & SA_SIGINFO)) return false;
     void* handler = reinterpret_cast<void*>(action.sa_sigaction);
     Dl_info where;
@@ -132,7 +133,7 @@ bool UnchainFrom(const struct sigaction& action, void* gone, const struct sigact
     if (library == nullptr) return false;
     using Unchain = bool (*)(void*, void*, const struct sigaction*);
     auto unchain = reinterpret_cast<Unchain>(dlsym(library, "GlyphboxMappingGuardUnchain"));
-    bool done = unchain != nullptr && unchain(handler, gone, &instead);
+    bool done = unchain != nullptr && unchain(handler, gone, instead);
     dlclose(library);
     return done;
 }
@@ -145,6 +146,14 @@ void Install() {
     struct sigaction before;
     installed = sigaction(SIGBUS, &ours, &before) == 0;
     if (installed) Replace(before);
+}
+
+// A handler of someone else's set after ours may pass faults on to ours, through code that
+// must then stay mapped: the library is made one that is never unloaded.
+void StayLoaded() {
+    Dl_info where;
+    if (dladdr(reinterpret_cast<void*>(OnBusError), &where) != 0 && where.dli_fname != nullptr)
+        dlopen(where.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 // A plug-in may be unloaded: a handler left behind would point into code that is gone. When
@@ -160,14 +169,11 @@ void Uninstall(bool unloading = false) {
         if (sigaction(SIGBUS, next, nullptr) == 0) installed = false;
         return;
     }
-    if (UnchainFrom(current, reinterpret_cast<void*>(OnBusError), *next)) {
+    if (UnchainFrom(current, reinterpret_cast<void*>(OnBusError), next)) {
         installed = false;
         return;
     }
-    Dl_info where;
-    if (!unloading && dladdr(reinterpret_cast<void*>(OnBusError), &where) != 0 &&
-        where.dli_fname != nullptr)
-        dlopen(where.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    if (!unloading) StayLoaded();
 }
 
 // Unloaded with views still watched (a host that never said goodbye): the handler goes
@@ -210,6 +216,17 @@ void UnguardMapping(void* view) {
         if (--watched == 0) Uninstall();
         return;
     }
+}
+
+// Runs from the plug-ins' exit entry points, where an unload can still be refused: they keep
+// their views until they are unloaded, and once an unload has begun our destructor comes too
+// late to keep the code a later handler chains into.
+void KeepLoadedWhileOthersChainToUs() {
+    std::lock_guard<std::mutex> hold(registry);
+    struct sigaction current;
+    if (installed && sigaction(SIGBUS, nullptr, &current) == 0 && !IsOurs(current) &&
+        !UnchainFrom(current, reinterpret_cast<void*>(OnBusError), nullptr))
+        StayLoaded();
 }
 
 void ForgetMappingDescriptor(int fd) {

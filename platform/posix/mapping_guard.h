@@ -18,4 +18,8 @@ void UnguardMapping(void* view);
 // `fd` is about to be closed: a later fault must not grow whatever file reuses the number.
 void ForgetMappingDescriptor(int fd);
 
+// The code may be unloaded next: when a handler other than a copy of ours was set after ours
+// and may pass faults on to it, this copy's code stays loaded for good; else nothing happens.
+void KeepLoadedWhileOthersChainToUs();
+
 }  // namespace platform

@@ -174,4 +174,8 @@ void CloseSharedMemory(SharedMemoryHandle& handle) {
     handle = SharedMemoryHandle{};
 }
 
+void PrepareSharedMemoryForUnload() {
+    KeepLoadedWhileOthersChainToUs();
+}
+
 }  // namespace platform

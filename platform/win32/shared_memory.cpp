@@ -47,4 +47,6 @@ void CloseSharedMemory(SharedMemoryHandle& handle) {
     handle = SharedMemoryHandle{};
 }
 
+void PrepareSharedMemoryForUnload() {}
+
 }  // namespace platform

@@ -357,10 +357,11 @@ bool HostsHandlerIsInPlace() {
     return sigaction(SIGBUS, nullptr, &now) == 0 && now.sa_sigaction == HostsOwnFaultHandler;
 }
 
-// A host with a SIGBUS handler of its own loads both plug-ins, unloads them in the given
-// order (`second` may stay loaded) and faults on a file of its own: 0 when its handler got
-// the fault, else the step that failed.
-int HostFaultsAfterUnloading(const char* first, const char* second) {
+// A host with a SIGBUS handler of its own loads both plug-ins, ends them, unloads them in the
+// given order (`second` may stay loaded; `late`: a handler set after the loads chains to ours)
+// and faults on a file of its own: 0 when its handler got the fault, else the failed step.
+struct sigaction beforeLate;
+int HostFaultsAfterUnloading(const char* first, const char* second, const char* late) {
     struct sigaction host {};
     host.sa_sigaction = HostsOwnFaultHandler;
     host.sa_flags = SA_SIGINFO;
@@ -370,10 +371,16 @@ int HostFaultsAfterUnloading(const char* first, const char* second) {
     void* display = dlopen(ProductPlugin("vistune").c_str(), RTLD_NOW);
     auto init = display ? reinterpret_cast<void (*)()>(dlsym(display, "GlyphboxInit")) : nullptr;
     if (init == nullptr) return 3;
+    auto fini = reinterpret_cast<void (*)()>(dlsym(display, "GlyphboxFini"));
+    fini();  // a display not yet started has no guard to keep loaded
     init();
+    host.sa_sigaction = [](int n, siginfo_t* i, void* c) { beforeLate.sa_sigaction(n, i, c); };
+    if (late) sigaction(SIGBUS, &host, &beforeLate);
+    reinterpret_cast<int (*)()>(dlsym(tuner, "On_Exit"))();
+    fini();
     dlclose(std::string(first) == "glyphbox" ? tuner : display);
     if (second) dlclose(std::string(second) == "glyphbox" ? tuner : display);
-    if (second && !HostsHandlerIsInPlace()) return 4;
+    if (second && !late && !HostsHandlerIsInPlace()) return 4;
     auto* other = static_cast<volatile char*>(
         mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, fileno(std::tmpfile()), 0));
     if (sigsetjmp(afterHostsFault, 1) == 0) return other[0] == 0 ? 5 : 6;
@@ -381,14 +388,18 @@ int HostFaultsAfterUnloading(const char* first, const char* second) {
 }
 
 TEST(BlockObjectDeathTest, AHostsOwnFaultHandlerGetsItsFaultsWhicheverPlugInIsUnloadedFirst) {
-    const char* orders[][2] = {
-        {"glyphbox", "vistune"}, {"vistune", "glyphbox"}, {"glyphbox", nullptr}};
+    const char* orders[][3] = {{"glyphbox", "vistune", nullptr},
+                               {"vistune", "glyphbox", nullptr},
+                               {"glyphbox", nullptr, nullptr},
+                               {"glyphbox", "vistune", "late"}};
     for (const auto& order : orders) {
         SCOPED_TRACE(std::string(order[0]) + " unloaded first" +
-                     (order[1] ? "" : ", the other kept"));
-        EXPECT_EXIT((alarm(20), std::_Exit(HostFaultsAfterUnloading(order[0], order[1]))),
+                     (order[1] ? "" : ", the other kept") +
+                     (order[2] ? ", a handler set later" : ""));
+        EXPECT_EXIT((alarm(20), std::_Exit(HostFaultsAfterUnloading(order[0], order[1], order[2]))),
                     ::testing::ExitedWithCode(0), "");
     }
+    shm_unlink(ObjectNameFor(std::getenv(kStatusBlockNameVariable)).c_str());  // ended holding it
 }
 
 TEST(BlockObject, AFaultHandlerInstalledAfterOursIsLeftInPlace) {

@@ -79,6 +79,7 @@ set(rows
     "2|tvhost|--scenario,@DIR@/bom-bad.txt|line 2: no service has the number 9"
     "2|tvhost|--scenario,@DIR@/big-number.txt|line 1: \"99999999999\" is not a whole number from -2147483648 to 2147483647"
     "2|tvhost|--scenario,@DIR@/late.txt|line 2: \"100000\" is not a time in seconds from 0 to 86400"
+    "2|tvhost|--scenario,@DIR@/hex-time.txt|line 2: \"0x0.8p1\" is not a time in seconds"
     "2|lcdhost|--once,--plugin,@DIR@/missing.dll|cannot load the display plug-in"
     "2|lcdhost|--once,--plugin,@DIR@|cannot load the display plug-in"
     "2|lcdhost|--once,--plugin,@DIR@/bom.txt|cannot load the display plug-in"
@@ -198,6 +199,7 @@ file(WRITE "${dir}/zażółć ★.txt" "service tv 1 \"A\" \"B\" \"\"\nat 0.2 qu
 file(WRITE ${dir}/events.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 volume 5\nat 30 quit\n")
 file(WRITE ${dir}/big-number.txt "service tv 99999999999 \"A\" \"B\" \"\"\n")
 file(WRITE ${dir}/late.txt "service tv 1 \"A\" \"B\" \"\"\nat 100000 quit\n")
+file(WRITE ${dir}/hex-time.txt "service tv 1 \"A\" \"B\" \"\"\nat 0x0.8p1 quit\n")
 file(WRITE ${dir}/bom-bad.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 1 zap 9\n")
 file(WRITE ${dir}/tab-screen.txt "{f1:ServiceLabel}\nQ\t{f1:SigQuality}\n")
 file(WRITE ${dir}/bom-bad-screen.txt "${bom}{f3:Type}\n")

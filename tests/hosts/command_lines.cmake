@@ -175,6 +175,7 @@ set(rows
     "2|scripts/demo.sh|--wine,--wine|--wine is given twice"
     "2|scripts/demo.sh|--wine,--bogus|Try \"demo.sh --help\"."
     "2|scripts/test.sh|extra|takes no arguments"
+    "2|scripts/bench.sh|extra|unexpected word \"extra\"|BENCH_PROCESSES=0"
     "2|scripts/fuzz.sh|abc|SECONDS is a whole number above 0"
     "2|scripts/install_deps.sh|everything|unknown need \"everything\""
 )

@@ -2,8 +2,8 @@
 # fragment that must appear in stderr (or, for exit 0, in either stream; "!" before it: must
 # appear in neither), and a fifth field: either VARIABLE=VALUE, set for that row alone, or
 # where standard output goes when not to a pipe read to its end: "full" (/dev/full),
-# "closed" (a reader that leaves after one byte; the tool must end within 20 s),
-# "stdout-closed" or "stderr-closed" (that descriptor closed when the tool starts), "nospace"
+# "closed" (a reader that leaves after one byte; the tool must end within 20 s), "stdout-closed"
+# or "stderr-closed" (that descriptor and stdin closed when the tool starts), "nospace"
 # (no file may grow past 4 KiB, which still leaves room for the block; natively only), or
 # INT, TERM, HUP: that signal after 2 s (natively only); "native" or "wine": that build only;
 # "ro-plugins": tvhost's Plugins folder read-only (natively only); "tty": run in a terminal
@@ -286,7 +286,7 @@ foreach(row IN LISTS rows)
         # The stream is closed before the tool starts; the first file it opens must not take it.
         string(REGEX REPLACE "^stdout.*" "1" fd "${output}")
         string(REGEX REPLACE "^stderr.*" "2" fd "${fd}")
-        execute_process(COMMAND sh -c "exec \"$@\" ${fd}>&-" sh ${command} ${args}
+        execute_process(COMMAND sh -c "exec \"$@\" 0<&- ${fd}>&-" sh ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     elseif(output MATCHES "^(C-c|tty)$")
         # A terminal's cells, read back: on Windows a console, which only WriteConsoleW fills

@@ -6,12 +6,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/script_options.sh
 usage="usage: scripts/fresh_check.sh [--demo-only | --wine-demo]
-Makes a fresh Debian bookworm root (debootstrap, minbase, with g++ cmake make git
-ca-certificates python3 sudo), clones the committed HEAD into it and runs the README's
-two commands there exactly as written (scripts/demo.sh, then scripts/test.sh), with its own
-/proc, /dev/shm and a tmpfs /tmp. Prints each command's exit code and time; the output of
-each goes to build/fresh-check/. Everything it made is removed at the end, also on Ctrl-C.
-Needs root. FRESH_CHECK_DIR names the folder to build the root in (default /var/tmp).
+Makes a fresh Debian bookworm root (debootstrap, minbase, with g++ cmake make
+git ca-certificates python3 sudo), clones the committed HEAD into it and runs
+the README's two commands there exactly as written (scripts/demo.sh, then
+scripts/test.sh), with its own /proc, /dev/shm and a tmpfs /tmp. Prints each
+command's exit code and time; the output of each goes to build/fresh-check/.
+Everything it made is removed at the end, also on Ctrl-C. Needs root.
+FRESH_CHECK_DIR names the folder to build the root in (default /var/tmp).
   --demo-only   run scripts/demo.sh only
   --wine-demo   run scripts/demo.sh --wine only"
 ALLOWED_OPTIONS="--demo-only --wine-demo" handle_common_options "$usage" "$@"

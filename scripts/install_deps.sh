@@ -7,13 +7,16 @@ usage="usage: install_deps.sh [NEED...]
 Installs the Debian packages for each NEED (all of them when none is given):
   demo      the native demo: cmake, make, g++, and GoogleTest and Python, which
             configuring the native build (with its tests) needs
-  windows   the Windows build and its tests under Wine: mingw-w64, wine, googletest sources
-  test      every test: the above, GoogleTest, clang with libFuzzer, LCDd (lcdproc)
+  windows   the Windows build and its tests under Wine: mingw-w64, wine,
+            googletest sources
+  test      every test: the above, GoogleTest, clang with libFuzzer, LCDd
+            (lcdproc)
   bench     the benchmarks: the above and Google Benchmark
   fresh     scripts/fresh_check.sh: debootstrap
-Run as root to install; otherwise the apt-get line to run is printed. Package lists that
-cannot be fetched are tried again, then passed over; when 32-bit Wine cannot be installed,
-everything else is, and the Windows tests run as a 64-bit build."
+Run as root to install; otherwise the apt-get line to run is printed. Package
+lists that cannot be fetched are tried again, then passed over; when 32-bit
+Wine cannot be installed, everything else is, and the Windows tests run as a
+64-bit build."
 handle_common_options "$usage" "$@"
 
 demo=(cmake make g++ libgtest-dev python3)

@@ -78,6 +78,11 @@ started=$(date +%s)
 "${runner[@]}" "$bin/tvhost$suffix" --quiet --seconds $((seconds + 2)) &
 tv=$!
 sleep 1
-"${runner[@]}" "$bin/lcdhost$suffix" --seconds "$seconds" || true
+# An lcdhost that failed (it said why: a reader that left, a block it could not open) ends the
+# demo with its exit code, not with a 30 s wait and a success; the EXIT trap stops tvhost.
+rc=0
+"${runner[@]}" "$bin/lcdhost$suffix" --seconds "$seconds" || rc=$?
+[ "$rc" -eq 0 ] || exit "$rc"
 wait $tv 2>/dev/null || true
-echo "The demo ran $(( $(date +%s) - started )) s. Your own runs: $bin/tvhost$suffix and $bin/lcdhost$suffix (--help)."
+echo "The demo ran $(( $(date +%s) - started )) s."
+echo "Your own runs: $bin/tvhost$suffix and $bin/lcdhost$suffix (--help)."

@@ -172,6 +172,7 @@ set(rows
     "2|scripts/demo.sh|--bogus|unknown option \"--bogus\""
     "2|scripts/demo.sh|extra|unexpected word \"extra\""
     "130|scripts/demo.sh||lcdhost: built-in TV screen|C-c"
+    "1|scripts/demo.sh||GLYPHBOX_BLOCK_NAME is set but names no block|GLYPHBOX_BLOCK_NAME="
     "2|scripts/demo.sh|--wine,--wine|--wine is given twice"
     "2|scripts/demo.sh|--wine,--bogus|Try \"demo.sh --help\"."
     "2|scripts/test.sh|extra|takes no arguments"

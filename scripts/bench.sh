@@ -12,6 +12,10 @@ benchmark the best of those processes' medians (CPU time) for both builds and
 the Windows figure's ratio to the native one. The options go to every benchmark
 program."
 ALLOWED_OPTIONS="--benchmark_*" handle_common_options "$usage" "$@"
+# Checked before anything is installed or built: a stray word would only fail at the end.
+for word in "$@"; do
+    [[ $word == -* ]] || usage_error "unexpected word \"$word\": the benchmarks take options only"
+done
 processes=${BENCH_PROCESSES:-3}
 if ! [[ $processes =~ ^[1-9][0-9]*$ ]]; then
     echo "bench.sh: BENCH_PROCESSES must be a positive number, not \"$processes\"" >&2

@@ -6,11 +6,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/script_options.sh
 usage="usage: scripts/demo.sh [--wine]
-Builds what is missing, then runs tvhost (the built-in scenario) and lcdhost (the built-in
-TV screen) side by side for 30 seconds. In a terminal the LCD is drawn in dots sized to the
-terminal; otherwise plain-text frames are printed.
+Builds what is missing, then runs tvhost (the built-in scenario) and lcdhost
+(the built-in TV screen) side by side for 30 seconds. In a terminal the LCD is
+drawn in dots sized to the terminal; otherwise plain-text frames are printed.
   --wine   run the Windows DLLs and both hosts under Wine instead
-The tools are built in build/native/bin (build/win32/bin or build/win64/bin with --wine)."
+The tools are built in build/native/bin (build/win32/bin or build/win64/bin
+with --wine)."
 ALLOWED_OPTIONS="--wine" handle_common_options "$usage" "$@"
 for word in "$@"; do
     [[ $word == -* ]] || usage_error "unexpected word \"$word\": the demo takes options only"
@@ -77,6 +78,11 @@ started=$(date +%s)
 "${runner[@]}" "$bin/tvhost$suffix" --quiet --seconds $((seconds + 2)) &
 tv=$!
 sleep 1
-"${runner[@]}" "$bin/lcdhost$suffix" --seconds "$seconds" || true
+# An lcdhost that failed (it said why: a reader that left, a block it could not open) ends the
+# demo with its exit code, not with a 30 s wait and a success; the EXIT trap stops tvhost.
+rc=0
+"${runner[@]}" "$bin/lcdhost$suffix" --seconds "$seconds" || rc=$?
+[ "$rc" -eq 0 ] || exit "$rc"
 wait $tv 2>/dev/null || true
-echo "The demo ran $(( $(date +%s) - started )) s. Your own runs: $bin/tvhost$suffix and $bin/lcdhost$suffix (--help)."
+echo "The demo ran $(( $(date +%s) - started )) s."
+echo "Your own runs: $bin/tvhost$suffix and $bin/lcdhost$suffix (--help)."

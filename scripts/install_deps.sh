@@ -34,7 +34,7 @@ for need in "${needs[@]}"; do
         test) packages+=("${test[@]}") ;;
         bench) packages+=("${bench[@]}") ;;
         fresh) packages+=("${fresh[@]}") ;;
-        *) echo "install_deps.sh: unknown need \"$need\" (demo, windows, test, bench or fresh)" >&2; exit 2 ;;
+        *) usage_error "unknown need \"$need\" (demo, windows, test, bench or fresh)" ;;
     esac
 done
 

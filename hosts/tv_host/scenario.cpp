@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "hosts/common/cp1250.h"
+#include "hosts/common/decimal_number.h"
 #include "hosts/common/text_file.h"
 
 namespace {
@@ -78,10 +79,10 @@ bool ToInt(const std::string& word, int* value) {
     return status == std::errc() && end == word.data() + word.size();
 }
 
+// The command lines' grammar: "0x10" or "1e1" never quietly means a time.
 bool ToSeconds(const std::string& word, int* ms) {
-    char* end = nullptr;
-    double seconds = std::strtod(word.c_str(), &end);
-    if (word.empty() || *end != '\0' || !(seconds >= 0) || seconds > 86400) return false;
+    double seconds = 0;
+    if (!ParseDecimalNumber(word, &seconds) || !(seconds >= 0) || seconds > 86400) return false;
     *ms = static_cast<int>(std::lround(seconds * 1000));
     return true;
 }

@@ -26,4 +26,11 @@ void UseUtf8Arguments(int* argc, char*** argv) {
     *argv = pointers.data();
 }
 
+std::string ExecutablePathUtf8() {
+    std::wstring path(32768, L'\0');  // the longest path Windows has
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) return {};
+    return Utf8(std::wstring_view(path.data(), length));
+}
+
 }  // namespace platform

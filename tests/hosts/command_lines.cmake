@@ -2,8 +2,8 @@
 # fragment that must appear in stderr (or, for exit 0, in either stream; "!" before it: must
 # appear in neither), and a fifth field: either VARIABLE=VALUE, set for that row alone, or
 # where standard output goes when not to a pipe read to its end: "full" (/dev/full),
-# "closed" (a reader that leaves after one byte; the tool must end within 20 s),
-# "stdout-closed" or "stderr-closed" (that descriptor closed when the tool starts), "nospace"
+# "closed" (a reader that leaves after one byte; the tool must end within 20 s), "stdout-closed"
+# or "stderr-closed" (that descriptor and stdin closed when the tool starts), "nospace"
 # (no file may grow past 4 KiB, which still leaves room for the block; natively only), or
 # INT, TERM, HUP: that signal after 2 s (natively only); "native" or "wine": that build only;
 # "ro-plugins": tvhost's Plugins folder read-only (natively only); "tty": run in a terminal
@@ -79,6 +79,7 @@ set(rows
     "2|tvhost|--scenario,@DIR@/bom-bad.txt|line 2: no service has the number 9"
     "2|tvhost|--scenario,@DIR@/big-number.txt|line 1: \"99999999999\" is not a whole number from -2147483648 to 2147483647"
     "2|tvhost|--scenario,@DIR@/late.txt|line 2: \"100000\" is not a time in seconds from 0 to 86400"
+    "2|tvhost|--scenario,@DIR@/hex-time.txt|line 2: \"0x0.8p1\" is not a time in seconds"
     "2|lcdhost|--once,--plugin,@DIR@/missing.dll|cannot load the display plug-in"
     "2|lcdhost|--once,--plugin,@DIR@|cannot load the display plug-in"
     "2|lcdhost|--once,--plugin,@DIR@/bom.txt|cannot load the display plug-in"
@@ -171,9 +172,11 @@ set(rows
     "2|scripts/demo.sh|--bogus|unknown option \"--bogus\""
     "2|scripts/demo.sh|extra|unexpected word \"extra\""
     "130|scripts/demo.sh||lcdhost: built-in TV screen|C-c"
+    "1|scripts/demo.sh||GLYPHBOX_BLOCK_NAME is set but names no block|GLYPHBOX_BLOCK_NAME="
     "2|scripts/demo.sh|--wine,--wine|--wine is given twice"
     "2|scripts/demo.sh|--wine,--bogus|Try \"demo.sh --help\"."
     "2|scripts/test.sh|extra|takes no arguments"
+    "2|scripts/bench.sh|extra|unexpected word \"extra\"|BENCH_PROCESSES=0"
     "2|scripts/fuzz.sh|abc|SECONDS is a whole number above 0"
     "2|scripts/install_deps.sh|everything|unknown need \"everything\""
 )
@@ -188,8 +191,8 @@ set(tuner_plugin libglyphbox.so)
 if(SUFFIX STREQUAL ".exe")
     set(tuner_plugin glyphbox.dll)
 endif()
-file(COPY ${BIN}/tvhost${SUFFIX} ${BIN}/${tuner_plugin} DESTINATION ${dir}/tv)
-file(MAKE_DIRECTORY ${dir}/tv/Plugins)
+file(COPY ${BIN}/tvhost${SUFFIX} ${BIN}/${tuner_plugin} DESTINATION "${dir}/tv ż")
+file(MAKE_DIRECTORY "${dir}/tv ż/Plugins")
 string(ASCII 239 187 191 bom)
 string(ASCII 255 254 utf16)
 file(WRITE ${dir}/bom.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 0.2 quit\n")
@@ -198,6 +201,7 @@ file(WRITE "${dir}/zażółć ★.txt" "service tv 1 \"A\" \"B\" \"\"\nat 0.2 qu
 file(WRITE ${dir}/events.txt "service tv 1 \"A\" \"B\" \"\"\nat 0.1 volume 5\nat 30 quit\n")
 file(WRITE ${dir}/big-number.txt "service tv 99999999999 \"A\" \"B\" \"\"\n")
 file(WRITE ${dir}/late.txt "service tv 1 \"A\" \"B\" \"\"\nat 100000 quit\n")
+file(WRITE ${dir}/hex-time.txt "service tv 1 \"A\" \"B\" \"\"\nat 0x0.8p1 quit\n")
 file(WRITE ${dir}/bom-bad.txt "${bom}service tv 1 \"A\" \"B\" \"\"\nat 1 zap 9\n")
 file(WRITE ${dir}/tab-screen.txt "{f1:ServiceLabel}\nQ\t{f1:SigQuality}\n")
 file(WRITE ${dir}/bom-bad-screen.txt "${bom}{f3:Type}\n")
@@ -248,7 +252,7 @@ foreach(row IN LISTS rows)
     string(REPLACE "," ";" args "${args}")
     set(command ${RUNNER} ${BIN}/${tool}${SUFFIX})
     if(tool STREQUAL "tvhost")
-        set(command ${RUNNER} ${dir}/tv/tvhost${SUFFIX})
+        set(command ${RUNNER} "${dir}/tv ż/tvhost${SUFFIX}")
     endif()
     if(tool MATCHES "^scripts/")
         if(NOT SOURCE)
@@ -283,7 +287,7 @@ foreach(row IN LISTS rows)
         # The stream is closed before the tool starts; the first file it opens must not take it.
         string(REGEX REPLACE "^stdout.*" "1" fd "${output}")
         string(REGEX REPLACE "^stderr.*" "2" fd "${fd}")
-        execute_process(COMMAND sh -c "exec \"$@\" ${fd}>&-" sh ${command} ${args}
+        execute_process(COMMAND sh -c "exec \"$@\" 0<&- ${fd}>&-" sh ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     elseif(output MATCHES "^(C-c|tty)$")
         # A terminal's cells, read back: on Windows a console, which only WriteConsoleW fills
@@ -320,7 +324,7 @@ foreach(row IN LISTS rows)
         endif()
         # tvhost's Plugins folder on a read-only mount seen by this run alone.
         execute_process(COMMAND unshare -rm sh -c "mount -o bind,ro \"$0\" \"$0\" && exec \"$@\""
-                                ${dir}/tv/Plugins ${command} ${args}
+                                "${dir}/tv ż/Plugins" ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     elseif(output STREQUAL "nospace")
         if(RUNNER)
@@ -359,7 +363,7 @@ foreach(row IN LISTS rows)
         file(REMOVE ${leftovers})
     endif()
 endforeach()
-if(NOT EXISTS ${dir}/tv/Plugins/glyphbox.ini)
+if(NOT EXISTS "${dir}/tv ż/Plugins/glyphbox.ini")
     message(SEND_ERROR "no tvhost row saved its settings beside the copy of tvhost that ran")
     math(EXPR failures "${failures} + 1")
 endif()

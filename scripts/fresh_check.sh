@@ -16,10 +16,10 @@ FRESH_CHECK_DIR names the folder to build the root in (default /var/tmp).
   --demo-only   run scripts/demo.sh only
   --wine-demo   run scripts/demo.sh --wine only"
 ALLOWED_OPTIONS="--demo-only --wine-demo" handle_common_options "$usage" "$@"
-case "$*" in
-    "") commands=(scripts/demo.sh scripts/test.sh) ;;
-    --demo-only) commands=(scripts/demo.sh) ;;
-    --wine-demo) commands=("scripts/demo.sh --wine") ;;
+case "$#:${1:-}" in
+    0:) commands=(scripts/demo.sh scripts/test.sh) ;;
+    1:--demo-only) commands=(scripts/demo.sh) ;;
+    1:--wine-demo) commands=("scripts/demo.sh --wine") ;;
     *) usage_error "takes one of --demo-only and --wine-demo at most, not \"$*\"" ;;
 esac
 [ "$(id -u)" -eq 0 ] || { echo "fresh_check.sh: needs root (debootstrap, chroot, mounts)" >&2; exit 1; }

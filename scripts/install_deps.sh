@@ -9,7 +9,7 @@ Installs the Debian packages for each NEED (all of them when none is given):
             configuring the native build (with its tests) needs
   windows   the Windows build and its tests under Wine: mingw-w64, wine,
             googletest sources
-  test      every test: the above, clang with libFuzzer, LCDd (lcdproc)
+  test      every test: the above, clang with libFuzzer, LCDd (lcdproc), tmux
   bench     the benchmarks: the above and Google Benchmark
   fresh     scripts/fresh_check.sh: debootstrap
 Run as root to install; otherwise the apt-get line to run is printed. Package
@@ -20,7 +20,7 @@ handle_common_options "$usage" "$@"
 
 demo=(cmake make g++ libgtest-dev python3)
 windows=("${demo[@]}" googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
-test=("${windows[@]}" clang libclang-rt-14-dev libgtest-dev lcdproc)
+test=("${windows[@]}" clang libclang-rt-14-dev libgtest-dev lcdproc tmux)
 bench=("${test[@]}" libbenchmark-dev)
 fresh=(debootstrap)
 

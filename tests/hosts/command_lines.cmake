@@ -322,8 +322,14 @@ foreach(row IN LISTS rows)
         if(RUNNER)
             continue()
         endif()
-        # tvhost's Plugins folder on a read-only mount seen by this run alone.
-        execute_process(COMMAND unshare -rm sh -c "mount -o bind,ro \"$0\" \"$0\" && exec \"$@\""
+        # tvhost's Plugins folder on a read-only mount seen by this run alone. Root needs no
+        # user namespace for it, and inside a chroot it may not make one.
+        execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+        set(namespaces -rm)
+        if(uid STREQUAL "0")
+            set(namespaces -m)
+        endif()
+        execute_process(COMMAND unshare ${namespaces} sh -c "mount -o bind,ro \"$0\" \"$0\" && exec \"$@\""
                                 "${dir}/tv ż/Plugins" ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
     elseif(output STREQUAL "nospace")

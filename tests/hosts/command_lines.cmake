@@ -329,6 +329,12 @@ foreach(row IN LISTS rows)
         if(uid STREQUAL "0")
             set(namespaces -m)
         endif()
+        # In a chroot the root is no mount point, so its propagation cannot be made private;
+        # fresh_check.sh's chroot is inside a private mount namespace already.
+        execute_process(COMMAND unshare ${namespaces} true RESULT_VARIABLE private_refused)
+        if(NOT private_refused EQUAL 0)
+            list(APPEND namespaces --propagation unchanged)
+        endif()
         execute_process(COMMAND unshare ${namespaces} sh -c "mount -o bind,ro \"$0\" \"$0\" && exec \"$@\""
                                 "${dir}/tv ż/Plugins" ${command} ${args}
                         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)

@@ -8,7 +8,7 @@ Installs the Debian packages for each NEED (all of them when none is given):
   demo      the native demo: cmake, make, g++, and GoogleTest and Python, which
             configuring the native build (with its tests) needs
   windows   the Windows build and its tests under Wine: mingw-w64, wine,
-            googletest sources
+            googletest sources, locales (the Polish locale the Wine runner makes)
   test      every test: the above, clang with libFuzzer, LCDd (lcdproc), tmux
   bench     the benchmarks: the above and Google Benchmark
   fresh     scripts/fresh_check.sh: debootstrap
@@ -19,7 +19,7 @@ Wine cannot be installed, everything else is, and the Windows tests run as a
 handle_common_options "$usage" "$@"
 
 demo=(cmake make g++ libgtest-dev python3)
-windows=("${demo[@]}" googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+windows=("${demo[@]}" locales googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
 test=("${windows[@]}" clang libclang-rt-14-dev libgtest-dev lcdproc tmux)
 bench=("${test[@]}" libbenchmark-dev)
 fresh=(debootstrap)

@@ -8,7 +8,7 @@ Installs the Debian packages for each NEED (all of them when none is given):
   demo      the native demo: cmake, make, g++, and GoogleTest and Python, which
             configuring the native build (with its tests) needs
   windows   the Windows build and its tests under Wine: mingw-w64, wine,
-            googletest sources, locales (the Polish locale the Wine runner makes)
+            googletest sources, locales (for the Wine runner's Polish locale)
   test      every test: the above, clang with libFuzzer, LCDd (lcdproc), tmux
   bench     the benchmarks: the above and Google Benchmark
   fresh     scripts/fresh_check.sh: debootstrap

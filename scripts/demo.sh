@@ -41,8 +41,15 @@ fi
 # Every tool the README names, so its blockctl examples work after the demo.
 echo "Building tvhost, lcdhost, blockctl, glyphbox and vistune in build/$preset (the first time takes a minute or two)..."
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" -j "$(nproc)" --target tvhost lcdhost blockctl glyphbox vistune |
-    grep --line-buffered -E '^\[ *[0-9]+%\]' | sed -u 's/^/  /' || true
+# Only the progress lines are shown; a failed build ends the demo with the compiler's errors
+# rather than running tools that are stale or missing.
+build_log=build/$preset/demo-build.log
+if ! cmake --build --preset "$preset" -j "$(nproc)" --target tvhost lcdhost blockctl glyphbox vistune 2>&1 |
+        tee "$build_log" | { grep --line-buffered -E '^\[ *[0-9]+%\]' || true; } | sed -u 's/^/  /'; then
+    echo "demo.sh: the build failed (all of its output is in $build_log):" >&2
+    grep -m 20 -iE 'error' "$build_log" >&2 || tail -n 20 "$build_log" >&2
+    exit 1
+fi
 bin=build/$preset/bin
 
 # The plug-in keeps its settings beside its host. The demo polls twice a second for a lively
@@ -83,6 +90,10 @@ sleep 1
 rc=0
 "${runner[@]}" "$bin/lcdhost$suffix" --seconds "$seconds" || rc=$?
 [ "$rc" -eq 0 ] || exit "$rc"
-wait $tv 2>/dev/null || true
+# A tvhost that failed (it said why) leaves the LCD empty: the demo did not work.
+rc=0
+wait "$tv" || rc=$?
+tv=
+[ "$rc" -eq 0 ] || { echo "demo.sh: tvhost ended with exit code $rc" >&2; exit "$rc"; }
 echo "The demo ran $(( $(date +%s) - started )) s."
 echo "Your own runs: $bin/tvhost$suffix and $bin/lcdhost$suffix (--help)."

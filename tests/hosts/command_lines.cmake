@@ -173,6 +173,7 @@ set(rows
     "2|scripts/demo.sh|extra|unexpected word \"extra\""
     "130|scripts/demo.sh||lcdhost: built-in TV screen|C-c"
     "1|scripts/demo.sh||GLYPHBOX_BLOCK_NAME is set but names no block|GLYPHBOX_BLOCK_NAME="
+    "1|scripts/demo.sh||demo.sh: the build failed|PATH=@DIR@/no-compiler:@PATH@"
     "2|scripts/demo.sh|--wine,--wine|--wine is given twice"
     "2|scripts/demo.sh|--wine,--bogus|Try \"demo.sh --help\"."
     "2|scripts/test.sh|extra|takes no arguments"
@@ -222,6 +223,8 @@ file(WRITE ${dir}/huge.txt "${huge}")
 string(REPEAT "n" 300 long_name)
 string(PREPEND long_name "glyphbox-test-command-lines-${token}-")
 string(REPEAT "n" 40000 huge_name)
+file(WRITE ${dir}/no-compiler/cmake "#!/bin/sh\n[ \"$1\" != --build ] || { echo 'error: no compiler' >&2; exit 2; }\nexec ${CMAKE_COMMAND} \"$@\"\n")
+file(CHMOD ${dir}/no-compiler/cmake PERMISSIONS OWNER_READ OWNER_EXECUTE)
 
 set(failures 0)
 foreach(row IN LISTS rows)
@@ -244,6 +247,7 @@ foreach(row IN LISTS rows)
         if(output MATCHES "^[A-Z_]+=")
             string(REPLACE "@LONG@" "${long_name}" output "${output}")
             string(REPLACE "@HUGE@" "${huge_name}" output "${output}")
+            string(REPLACE "@DIR@/no-compiler:@PATH@" "${dir}/no-compiler:$ENV{PATH}" output "${output}")
             set(environment ${CMAKE_COMMAND} -E env "${output}")
             set(output "")
         endif()

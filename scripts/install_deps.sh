@@ -72,8 +72,13 @@ trap 'rm -f "$install_log"' EXIT
 install_packages() {
     apt-get install -y -qq --no-install-recommends "$@" >"$install_log" 2>&1
 }
-quote_apt_get() {
-    grep -E '^(E:| .* : Depends:)' "$install_log" | head -n 8 | sed 's/^/  /' >&2 || true
+# The first N error lines of that output, or its last N lines when it has none (apt-get
+# killed, or an error in words of its own): a failure never goes unexplained.
+apt_get_words() {
+    local words
+    words=$(grep -E '^(E:| .* : Depends:)' "$install_log" | head -n "$1" || true)
+    [ -n "$words" ] || words=$(tail -n "$1" "$install_log")
+    printf '%s\n' "${words:-(apt-get said nothing)}" | sed 's/^/  /'
 }
 
 install_packages "${missing[@]}" && exit 0
@@ -86,7 +91,7 @@ for package in "${missing[@]}"; do
     [ "$package" = wine32:i386 ] || without_wine32+=("$package")
 done
 if [ ${#without_wine32[@]} -lt ${#missing[@]} ]; then
-    wine32_words=$(grep -E '^(E:| .* : Depends:)' "$install_log" | head -n 3 | sed 's/^/  /' || true)
+    wine32_words=$(apt_get_words 3)
     if [ ${#without_wine32[@]} -eq 0 ] || install_packages "${without_wine32[@]}"; then
         cat >&2 <<MESSAGE
 32-bit Wine (wine32:i386) could not be installed; everything else was. apt-get said:
@@ -99,5 +104,5 @@ MESSAGE
     fi
 fi
 echo "install_deps.sh: apt-get could not install ${missing[*]}:" >&2
-quote_apt_get
+apt_get_words 8 >&2
 exit 1

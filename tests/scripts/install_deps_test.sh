@@ -9,6 +9,7 @@ rows=(
     "9|-|0|going on with the lists that were:\n  http://mirror/i386/Packages.xz  File has unexpected size"
     "0|wine32:i386|0|the Windows tests run as a 64-bit build"
     "0|wine32:i386 lcdproc|1|apt-get could not install.*\n  E: Unable to locate package lcdproc"
+    "0|tmux=Killed|1|apt-get could not install.*\n  Killed"
 )
 stubs=$(mktemp -d) || exit 1
 trap 'rm -rf "$stubs"' EXIT
@@ -21,8 +22,10 @@ if [ "$1" = update ]; then
     exit 100
 fi
 echo "$*" >>"$STUBS/installs"
-for refused in $REFUSED; do
-    [[ " $* " == *" $refused "* ]] && { echo "E: Unable to locate package $refused"; exit 100; }
+for refused in $REFUSED; do  # PACKAGE or PACKAGE=WHAT_APT_GET_SAYS
+    words=${refused#*=} refused=${refused%%=*}
+    [ "$words" != "$refused" ] || words="E: Unable to locate package $refused"
+    [[ " $* " == *" $refused "* ]] && { echo "$words"; exit 100; }
 done
 exit 0
 STUB

@@ -12,7 +12,7 @@ Installs the Debian packages for each NEED (all of them when none is given):
   test      every test: the above, clang with libFuzzer, LCDd (lcdproc), tmux
   bench     the benchmarks: the above and Google Benchmark
   fresh     scripts/fresh_check.sh: debootstrap
-Run as root to install; otherwise the apt-get line to run is printed. Package
+Run as root to install; otherwise the apt-get lines to run are printed. Package
 lists that cannot be fetched are tried again, then passed over; when 32-bit
 Wine cannot be installed, everything else is, and the Windows tests run as a
 64-bit build."
@@ -52,9 +52,12 @@ done
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "Missing packages: ${missing[*]}" >&2
-    echo "Install them as root with:" >&2
+    # One command a line: a "sudo" typed before "apt-get update && apt-get install" would
+    # reach the update only, and the install would fail for want of root.
+    echo "Install them as root (sudo before each line, or in a root shell):" >&2
     $needs_i386 && echo "  dpkg --add-architecture i386" >&2
-    echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+    echo "  apt-get update" >&2
+    echo "  apt-get install -y ${missing[*]}" >&2
     exit 1
 fi
 

@@ -38,14 +38,26 @@ else
     scripts/install_deps.sh demo
 fi
 
+# One demo at a time in a build tree: a second one would keep the first one's demo settings
+# aside as if they were the user's, and put those back. tvhost inherits the lock, so a demo
+# killed outright holds it until its tvhost has ended; wine_run.sh takes fd 9 for a lock of its
+# own, so Wine's server, which outlives the demo, never holds this one.
+mkdir -p "build/$preset"
+exec 9<"build/$preset"
+flock -n 9 || { echo "demo.sh: another demo is running in build/$preset; start this one when it has ended" >&2; exit 1; }
+
 # Every tool the README names, so its blockctl examples work after the demo.
 echo "Building tvhost, lcdhost, blockctl, glyphbox and vistune in build/$preset (the first time takes a minute or two)..."
 cmake --preset "$preset" >/dev/null
 # Only the progress lines are shown; a failed build ends the demo with the compiler's errors
-# rather than running tools that are stale or missing.
+# rather than running tools that are stale or missing. Only the build's own exit code counts:
+# a log that cannot be written (tee says why) is no reason to call a good build failed.
 build_log=build/$preset/demo-build.log
-if ! cmake --build --preset "$preset" -j "$(nproc)" --target tvhost lcdhost blockctl glyphbox vistune 2>&1 |
-        tee "$build_log" | { grep --line-buffered -E '^\[ *[0-9]+%\]' || true; } | sed -u 's/^/  /'; then
+build_rc=0
+cmake --build --preset "$preset" -j "$(nproc)" --target tvhost lcdhost blockctl glyphbox vistune 2>&1 |
+    tee "$build_log" | { grep --line-buffered -E '^\[ *[0-9]+%\]' || true; } | sed -u 's/^/  /' ||
+    build_rc=${PIPESTATUS[0]}
+if [ "$build_rc" -ne 0 ]; then
     echo "demo.sh: the build failed (all of its output is in $build_log):" >&2
     grep -m 20 -iE 'error' "$build_log" >&2 || tail -n 20 "$build_log" >&2
     exit 1
@@ -57,6 +69,9 @@ bin=build/$preset/bin
 # aside and put back afterwards. The settings engine's lock file goes too when the demo made
 # it: a Plugins folder left behind would opt the user in to keeping tvhost's settings.
 settings=$bin/Plugins/glyphbox.ini
+# A demo killed outright (SIGKILL, a power cut) left the user's settings aside: they come back
+# first, or this demo would keep the killed one's demo settings aside as the user's.
+[ ! -e "$settings.before-demo" ] || mv -f "$settings.before-demo" "$settings"
 had_folder=false; [ -d "$bin/Plugins" ] && had_folder=true
 had_settings=false; [ -f "$settings" ] && had_settings=true
 had_lock=false; [ -e "$settings.lock" ] && had_lock=true
@@ -66,14 +81,15 @@ stop_tvhost() {
     [ -z "$tv" ] || wait "$tv" 2>/dev/null || true
 }
 restore_settings() {
-    # A signal may come before the copy was made: the settings are then still the user's.
+    # A signal may come before they were moved aside: the settings are then still the user's.
     if $had_settings; then mv -f "$settings.before-demo" "$settings" 2>/dev/null || true; else rm -f "$settings"; fi
     $had_lock || rm -f "$settings.lock"
     $had_folder || rmdir "$bin/Plugins" 2>/dev/null || true
 }
 trap 'stop_tvhost; restore_settings' EXIT
 mkdir -p "$bin/Plugins"
-$had_settings && cp -p "$settings" "$settings.before-demo"
+# Moved, not copied: the demo's settings must not be written through a link into the user's.
+$had_settings && mv -f "$settings" "$settings.before-demo"
 printf '[Options]\r\nEnabled=1\r\nRefresh=500\r\nSignal=1\r\n' >"$settings"
 
 if [ ${#runner[@]} -gt 0 ]; then

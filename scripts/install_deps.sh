@@ -12,7 +12,7 @@ Installs the Debian packages for each NEED (all of them when none is given):
   test      every test: the above, clang with libFuzzer, LCDd (lcdproc), tmux
   bench     the benchmarks: the above and Google Benchmark
   fresh     scripts/fresh_check.sh: debootstrap
-Run as root to install; otherwise the apt-get line to run is printed. Package
+Run as root to install; otherwise the apt-get lines to run are printed. Package
 lists that cannot be fetched are tried again, then passed over; when 32-bit
 Wine cannot be installed, everything else is, and the Windows tests run as a
 64-bit build."
@@ -51,10 +51,20 @@ for package in "${missing[@]}"; do
 done
 
 if [ "$(id -u)" -ne 0 ]; then
+    # 32-bit Wine alone missing stops nothing: the Windows tests take the 64-bit path, as they
+    # do where root could not install it (a mirror in a sync, a machine without i386).
+    if [ "${missing[*]}" = wine32:i386 ]; then
+        echo "32-bit Wine (wine32:i386) is not installed: the Windows tests run as a 64-bit build." >&2
+        echo "Run this as root to install it and test the 32-bit DLLs themselves." >&2
+        exit 0
+    fi
     echo "Missing packages: ${missing[*]}" >&2
-    echo "Install them as root with:" >&2
+    # One command a line: a "sudo" typed before "apt-get update && apt-get install" would
+    # reach the update only, and the install would fail for want of root.
+    echo "Install them as root (sudo before each line, or in a root shell):" >&2
     $needs_i386 && echo "  dpkg --add-architecture i386" >&2
-    echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+    echo "  apt-get update" >&2
+    echo "  apt-get install -y ${missing[*]}" >&2
     exit 1
 fi
 
@@ -72,8 +82,13 @@ trap 'rm -f "$install_log"' EXIT
 install_packages() {
     apt-get install -y -qq --no-install-recommends "$@" >"$install_log" 2>&1
 }
-quote_apt_get() {
-    grep -E '^(E:| .* : Depends:)' "$install_log" | head -n 8 | sed 's/^/  /' >&2 || true
+# The first N error lines of that output, or its last N lines when it has none (apt-get
+# killed, or an error in words of its own): a failure never goes unexplained.
+apt_get_words() {
+    local words
+    words=$(grep -E '^(E:| .* : Depends:)' "$install_log" | head -n "$1" || true)
+    [ -n "$words" ] || words=$(tail -n "$1" "$install_log")
+    printf '%s\n' "${words:-(apt-get said nothing)}" | sed 's/^/  /'
 }
 
 install_packages "${missing[@]}" && exit 0
@@ -86,7 +101,7 @@ for package in "${missing[@]}"; do
     [ "$package" = wine32:i386 ] || without_wine32+=("$package")
 done
 if [ ${#without_wine32[@]} -lt ${#missing[@]} ]; then
-    wine32_words=$(grep -E '^(E:| .* : Depends:)' "$install_log" | head -n 3 | sed 's/^/  /' || true)
+    wine32_words=$(apt_get_words 3)
     if [ ${#without_wine32[@]} -eq 0 ] || install_packages "${without_wine32[@]}"; then
         cat >&2 <<MESSAGE
 32-bit Wine (wine32:i386) could not be installed; everything else was. apt-get said:
@@ -99,5 +114,5 @@ MESSAGE
     fi
 fi
 echo "install_deps.sh: apt-get could not install ${missing[*]}:" >&2
-quote_apt_get
+apt_get_words 8 >&2
 exit 1

@@ -172,8 +172,9 @@ set(rows
     "2|scripts/demo.sh|--bogus|unknown option \"--bogus\""
     "2|scripts/demo.sh|extra|unexpected word \"extra\""
     "130|scripts/demo.sh||lcdhost: built-in TV screen|C-c"
-    "1|scripts/demo.sh||GLYPHBOX_BLOCK_NAME is set but names no block|GLYPHBOX_BLOCK_NAME="
+    "1|scripts/demo.sh||GLYPHBOX_BLOCK_NAME is set but names no block|GLYPHBOX_BLOCK_NAME=,PATH=@DIR@/no-log:@PATH@"
     "1|scripts/demo.sh||demo.sh: the build failed|PATH=@DIR@/no-compiler:@PATH@"
+    "1|scripts/demo.sh||another demo is running in build/native|PATH=@DIR@/second-demo:@PATH@"
     "2|scripts/demo.sh|--wine,--wine|--wine is given twice"
     "2|scripts/demo.sh|--wine,--bogus|Try \"demo.sh --help\"."
     "2|scripts/test.sh|extra|takes no arguments"
@@ -224,7 +225,9 @@ string(REPEAT "n" 300 long_name)
 string(PREPEND long_name "glyphbox-test-command-lines-${token}-")
 string(REPEAT "n" 40000 huge_name)
 file(WRITE ${dir}/no-compiler/cmake "#!/bin/sh\n[ \"$1\" != --build ] || { echo 'error: no compiler' >&2; exit 2; }\nexec ${CMAKE_COMMAND} \"$@\"\n")
-file(CHMOD ${dir}/no-compiler/cmake PERMISSIONS OWNER_READ OWNER_EXECUTE)
+file(WRITE ${dir}/no-log/tee "#!/bin/sh\ncat\nexit 1\n")
+file(WRITE ${dir}/second-demo/cmake "#!/bin/sh\n[ \"$1\" != --build ] || [ -n \"$NESTED\" ] || NESTED=1 GLYPHBOX_BLOCK_NAME= exec bash ${SOURCE}/scripts/demo.sh\nexec ${CMAKE_COMMAND} \"$@\"\n")
+file(CHMOD ${dir}/no-compiler/cmake ${dir}/no-log/tee ${dir}/second-demo/cmake PERMISSIONS OWNER_READ OWNER_EXECUTE)
 
 set(failures 0)
 foreach(row IN LISTS rows)
@@ -247,7 +250,9 @@ foreach(row IN LISTS rows)
         if(output MATCHES "^[A-Z_]+=")
             string(REPLACE "@LONG@" "${long_name}" output "${output}")
             string(REPLACE "@HUGE@" "${huge_name}" output "${output}")
-            string(REPLACE "@DIR@/no-compiler:@PATH@" "${dir}/no-compiler:$ENV{PATH}" output "${output}")
+            string(REPLACE "," ";" output "${output}")
+            string(REPLACE "@PATH@" "$ENV{PATH}" output "${output}")
+            string(REPLACE "@DIR@" "${dir}" output "${output}")
             set(environment ${CMAKE_COMMAND} -E env "${output}")
             set(output "")
         endif()

@@ -71,9 +71,10 @@ bin=build/$preset/bin
 settings=$bin/Plugins/glyphbox.ini
 # A demo killed outright (SIGKILL, a power cut) left the user's settings aside: they come back
 # first, or this demo would keep the killed one's demo settings aside as the user's.
-[ ! -e "$settings.before-demo" ] || mv -f "$settings.before-demo" "$settings"
+[ ! -e "$settings.before-demo" ] && [ ! -L "$settings.before-demo" ] || mv -f "$settings.before-demo" "$settings"
 had_folder=false; [ -d "$bin/Plugins" ] && had_folder=true
-had_settings=false; [ -f "$settings" ] && had_settings=true
+# A link counts, even one whose target is missing: writing through it would make that target.
+had_settings=false; [ -f "$settings" ] || [ -L "$settings" ] && had_settings=true
 had_lock=false; [ -e "$settings.lock" ] && had_lock=true
 tv=
 stop_tvhost() {

@@ -18,6 +18,20 @@ else()
 endif()
 include(GoogleTest)
 
+# Every test that runs a Windows program shares one Wine server, held from before the first
+# of them to after the last (see wine_run.sh).
+if(CMAKE_CROSSCOMPILING)
+    add_test(NAME wine_server_hold COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --hold-server)
+    add_test(NAME wine_server_end COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --end-server)
+    set_tests_properties(wine_server_hold PROPERTIES FIXTURES_SETUP wine_server TIMEOUT 300)
+    set_tests_properties(wine_server_end PROPERTIES FIXTURES_CLEANUP wine_server)
+endif()
+function(runs_windows_programs)
+    if(CMAKE_CROSSCOMPILING)
+        set_tests_properties(${ARGN} PROPERTIES FIXTURES_REQUIRED wine_server)
+    endif()
+endfunction()
+
 # add_project_test(NAME SOURCES files... [LIBS libs...] [RESOURCE_LOCK name])
 # RESOURCE_LOCK serialises tests that share one file, such as the settings beside a host.
 # Every test program opens a block of its own (tests/support/own_status_block.cpp).
@@ -32,6 +46,7 @@ function(add_project_test name)
     if(CMAKE_CROSSCOMPILING)
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES ${properties})
+        runs_windows_programs(${name})
     else()
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
     endif()

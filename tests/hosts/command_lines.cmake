@@ -376,12 +376,9 @@ foreach(row IN LISTS rows)
         message(SEND_ERROR "${tool} ${args}: exit ${rc} (want ${expected}), looked for \"${fragment}\"\n"
                            "stdout: ${out}\nstderr: ${err}")
         math(EXPR failures "${failures} + 1")
-        if(RUNNER AND output STREQUAL "")
-            # Wine's own errors (kept off in the rows, whose stderr they would share) tell a
-            # failure of Wine from one of the tool. For the log only.
+        if(RUNNER AND output STREQUAL "")  # Wine's own errors tell its failures from the tool's
             execute_process(COMMAND ${CMAKE_COMMAND} -E env WINEDEBUG=err+all ${environment} ${command}
-                                    ${args}
-                            OUTPUT_QUIET ERROR_VARIABLE wine_errors TIMEOUT 60)
+                            ${args} OUTPUT_QUIET ERROR_VARIABLE wine_errors TIMEOUT 60)
             message(NOTICE "run again with Wine's errors shown:\n${wine_errors}")
         endif()
     endif()
